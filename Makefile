@@ -1,0 +1,34 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD_TEST    := build/test
+BUILD_RELEASE := build/release
+JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
+SECONDS_DEMO  ?= 60
+
+.PHONY: run test deps release test-build bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+release: deps
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNOCK_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
+
+run: release
+	$(BUILD_RELEASE)/tools/varnock-replay --scenario demo --seconds $(SECONDS_DEMO)
+
+test-build: deps
+	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+	  -DVARNOCK_SANITIZE=ON -DVARNOCK_WERROR=ON >/dev/null
+	@cmake --build $(BUILD_TEST) -j $(JOBS)
+
+test: test-build
+	cd $(BUILD_TEST) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNOCK_TESTS=OFF -DVARNOCK_BENCH=ON >/dev/null
+	@cmake --build build/bench -j $(JOBS)
+	@echo "Benchmarks built in build/bench/bench; run them by hand (see README)."
+
+clean:
+	rm -rf build

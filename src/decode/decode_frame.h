@@ -1,0 +1,23 @@
+// decodeFrame: decodes one filed Mode-S frame into its aircraft record and writes its 30003-style line.
+#pragma once
+
+#include <cstdint>
+
+namespace varnock {
+
+class Clock;
+class LineSink;
+struct HomeLocation;
+struct TFlight;
+
+// What a decoder needs beyond the record: the receiver position, the 30003 clients and the clock.
+struct DecodeContext {
+    const HomeLocation* home = nullptr;
+    LineSink* lines = nullptr;
+    const Clock* clock = nullptr;
+};
+
+// label: the slot's format label (0, 4, 5, 11, 16, 17, 20, 21); bytes: 7 or 14 frame bytes.
+void decodeFrame(int label, const uint8_t* bytes, TFlight& rec, const DecodeContext& ctx);
+
+} // namespace varnock
