@@ -1,0 +1,38 @@
+// Receiver: the core's process-wide state in one object - table, tick, 2 s round, controls, LEDs.
+#pragma once
+
+#include "core/clock.h"
+#include "core/controls.h"
+#include "core/home_location.h"
+#include "core/line_sink.h"
+#include "decode/decode_frame.h"
+#include "demod/processing_tick.h"
+#include "flights/aircraft_table.h"
+#include "flights/statistics_round.h"
+
+namespace varnock {
+
+class Receiver {
+public:
+    // Clock and line sink are injected and must outlive the receiver.
+    Receiver(const Clock& clock, LineSink& lines)
+        : table(lines, clock), tick(table, controls), ctx{&home, &lines, &clock},
+          round(table, tick, controls, leds, ctx)
+    {
+    }
+    Receiver(const Receiver&) = delete;
+    Receiver& operator=(const Receiver&) = delete;
+
+    void audiotimerTimer(const uint8_t* readyBuffer) { tick.audiotimerTimer(readyBuffer); }
+    void datacntrTimer(uint32_t blocks) { round.datacntrTimer(blocks); }
+
+    Controls controls;
+    Leds leds;
+    HomeLocation home;
+    AircraftTable table;
+    ProcessingTick tick;
+    DecodeContext ctx;
+    StatisticsRound round;
+};
+
+} // namespace varnock

@@ -1,0 +1,74 @@
+// The processing tick: the spine of the receiver, run on the main thread once per completed buffer.
+#include "demod/processing_tick.h"
+
+#include "demod/acceptance.h"
+#include "demod/magnitude.h"
+#include "flights/aircraft_table.h"
+
+namespace varnock {
+
+void stampOf(const TickCounters& c, int sampleIndex, uint8_t out[6])
+{
+    const uint64_t n = (uint64_t(c.bufferCounterHigh & 0xFFFFu) << 32) | c.bufferCounterLow;
+    const uint64_t v = n * uint64_t(kPairsPerBuffer) + static_cast<uint64_t>(sampleIndex);
+    for (int i = 0; i < 6; ++i) out[i] = static_cast<uint8_t>(v >> (8 * (5 - i)));
+}
+
+ProcessingTick::ProcessingTick(AircraftTable& table, const Controls& controls)
+    : table_(table), controls_(controls), m_(new uint16_t[kPairsPerBuffer]())
+{
+}
+
+ProcessingTick::~ProcessingTick() = default;
+
+void ProcessingTick::audiotimerTimer(const uint8_t* readyBuffer)
+{
+    if (!readyBuffer) return;
+    if (++counters.bufferCounterLow == 0) ++counters.bufferCounterHigh;
+
+    if (bracket_) bracket_->beginUpdate();
+    if (controls_.sbmodes || controls_.sbmodeac) {
+        uint16_t* m = m_.get();
+        computeMagnitudes(readyBuffer, m, kPairsPerBuffer);
+        if (tap_ && tap_->isLive()) tap_->onMagnitudes(m, kPairsPerBuffer);
+        lastNoise = estimateNoiseAndClip(m, kPairsPerBuffer);
+        counters.noiseSum = static_cast<uint16_t>(counters.noiseSum + lastNoise);
+        counters.noiseCount = static_cast<uint16_t>(counters.noiseCount + 1);
+        if (controls_.sbmodes) {
+            if (referenceScan_) scanModeSReference(m, *this);
+            else scanModeS(m, *this);
+        } else if (modeac_) {
+            modeac_->scan(m, lastNoise);
+        }
+    }
+    if (bracket_) bracket_->endUpdate();
+}
+
+bool ProcessingTick::onCandidate(RawFrame& f)
+{
+    if (!validateAndFile(f, table_)) return false;
+    stampOf(counters, f.sampleIndex, f.stamp);
+    int64_t v = 0;
+    for (int i = 0; i < 6; ++i) v = (v << 8) | f.stamp[i];
+    f.timeUs = v / 2;
+    f.deltaUs = f.timeUs - counters.previousTimeUs;
+    counters.previousTimeUs = f.timeUs;
+    if (f.deltaUs > 99999) f.deltaUs = 99999;
+    if (output_) output_->emitModeSFrame(f);
+    counters.packetCounter += 1;
+    return true;
+}
+
+void ProcessingTick::packetRateIndicators(Leds& leds)
+{
+    const int rate = counters.packetCounter / 2;
+    if (rate > 0) leds[1] = true;
+    if (rate > 10) leds[2] = true;
+    if (rate > 20) leds[3] = true;
+    if (rate > 40) leds[4] = true;
+    if (rate > 80) leds[5] = true;
+    if (rate > 120) leds[7] = true;
+    counters.packetCounter = 0;
+}
+
+} // namespace varnock

@@ -1,0 +1,244 @@
+// 30003-style lines: field texts, the AIR/STA/ID/MSG layouts, and which line each decoded frame yields.
+#include "flights/sbs_lines.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "core/line_sink.h"
+
+namespace varnock {
+
+namespace {
+
+constexpr const char* kIds = ",111,11111,";
+constexpr const char* kFlightId = ",111111,";
+
+void appendInt(std::string& s, int32_t v)
+{
+    char buf[16];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    s.append(buf, r.ptr);
+}
+
+// Decimal text; unknown (below the limit) stays empty.
+void appendKnown(std::string& s, int32_t v, int32_t unknownBelow, const char* suffix = "")
+{
+    if (v < unknownBelow) return;
+    appendInt(s, v);
+    s += suffix;
+}
+
+// Fixed "." separator whatever the locale; cut to the width the clients expect.
+void appendDegrees(std::string& s, double v)
+{
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+    std::size_t n = static_cast<std::size_t>(r.ptr - buf);
+    if (n > 11) n = 11;
+    s.append(buf, n);
+}
+
+template <std::size_t N>
+void appendTrimmed(std::string& s, const FixedText<N>& t)
+{
+    std::size_t b = 0, e = t.size();
+    while (b < e && t.s[b] == ' ') ++b;
+    while (e > b && t.s[e - 1] == ' ') --e;
+    s.append(t.s + b, e - b);
+}
+
+void appendGnd(std::string& s, int32_t v)
+{
+    if (v < -998) return;
+    s += (v % 2 != 0) ? "-1" : "0";
+}
+
+// Countdowns read as a flag: set while running, clear once run down.
+void appendCountdown(std::string& s, int32_t v)
+{
+    if (v < -998) return;
+    s += v > 0 ? "-1" : "0";
+}
+
+std::string head(const char* kind, const char* icao, const std::string& stamp)
+{
+    std::string s;
+    s.reserve(160);
+    s += kind;
+    s += kIds;
+    s += icao;
+    s += kFlightId;
+    s += stamp;
+    s += ',';
+    s += stamp;
+    return s;
+}
+
+} // namespace
+
+std::string lineTimeStamp(const LocalDateTime& t)
+{
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d,%02d:%02d:%02d.000", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return buf;
+}
+
+std::string airLine(const char* icao, const std::string& stamp)
+{
+    std::string s = head("AIR,", icao, stamp);
+    s += "\r\n";
+    return s;
+}
+
+std::string staLine(const char* icao, const std::string& stamp, const char* status)
+{
+    std::string s = head("STA,", icao, stamp);
+    s += ',';
+    s += status;
+    s += "\r\n";
+    return s;
+}
+
+std::string idLine(const TFlight& rec, const std::string& stamp)
+{
+    std::string s = head("ID,", rec.icao.c_str(), stamp);
+    s += ',';
+    appendTrimmed(s, rec.callsign);
+    s += "\r\n";
+    return s;
+}
+
+std::string msgLine(int type, const TFlight& rec, const std::string& stamp)
+{
+    static constexpr const char* kKinds[] = {"", "MSG,1", "MSG,2", "MSG,3", "MSG,4",
+                                             "MSG,5", "MSG,6", "MSG,7", "MSG,8"};
+    if (type < 1 || type > 8) return {};
+    std::string s = head(kKinds[type], rec.icao.c_str(), stamp);
+    switch (type) {
+    case 1:
+        s += ',';
+        appendTrimmed(s, rec.callsign);
+        s += ",,,,,,,,,,,";
+        break;
+    case 2:
+        s += ",,";
+        appendKnown(s, rec.altitude, -998);
+        s += ',';
+        appendKnown(s, rec.gs, -998, ".0");
+        s += ',';
+        appendKnown(s, rec.track, -998, ".0");
+        s += ',';
+        appendDegrees(s, rec.lat);
+        s += ',';
+        appendDegrees(s, rec.lon);
+        s += ",,,,,,-1";
+        break;
+    case 3:
+        s += ",,";
+        appendKnown(s, rec.altitude, -998);
+        s += ",,,";
+        appendDegrees(s, rec.lat);
+        s += ',';
+        appendDegrees(s, rec.lon);
+        s += ",,,";
+        appendCountdown(s, rec.alert);
+        s += ',';
+        appendCountdown(s, rec.emergency);
+        s += ',';
+        appendCountdown(s, rec.spi);
+        s += ',';
+        appendGnd(s, rec.onground);
+        break;
+    case 4:
+        s += ",,,";
+        appendKnown(s, rec.gs, -998, ".0");
+        s += ',';
+        appendKnown(s, rec.track, -998, ".0");
+        s += ",,,";
+        appendKnown(s, rec.vrate, -99998);
+        s += ",,,,,";
+        break;
+    case 5:
+        s += ",,";
+        appendKnown(s, rec.altitude, -998);
+        s += ",,,,,,,";
+        appendCountdown(s, rec.alert);
+        s += ",,";
+        appendCountdown(s, rec.spi);
+        s += ',';
+        appendGnd(s, rec.onground);
+        break;
+    case 6:
+        s += ",,";
+        appendKnown(s, rec.altitude, -998);
+        s += ",,,,,,";
+        appendTrimmed(s, rec.squawk);
+        s += ',';
+        appendCountdown(s, rec.alert);
+        s += ',';
+        appendCountdown(s, rec.emergency);
+        s += ',';
+        appendCountdown(s, rec.spi);
+        s += ',';
+        appendGnd(s, rec.onground);
+        break;
+    case 7:
+        s += ",,";
+        appendKnown(s, rec.altitude, -998);
+        s += ",,,,,,,,,";
+        appendGnd(s, rec.onground);
+        break;
+    case 8:
+        s += ",,,,,,,,,,,,";
+        appendGnd(s, rec.onground);
+        break;
+    default:
+        break;
+    }
+    s += "\r\n";
+    return s;
+}
+
+void sendAirLine(LineSink& sink, const Clock& clock, const char* icao)
+{
+    if (!sink.anyLineClient()) return;
+    sink.sendToLineClients(airLine(icao, lineTimeStamp(clock.localTime())));
+}
+
+void sendStaLine(LineSink& sink, const Clock& clock, const char* icao, const char* status)
+{
+    if (!sink.anyLineClient()) return;
+    sink.sendToLineClients(staLine(icao, lineTimeStamp(clock.localTime()), status));
+}
+
+void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const TFlight& rec,
+                   bool callsignChanged)
+{
+    if (!sink.anyLineClient()) return;
+    int type = 0;
+    switch (label) {
+    case 0:
+    case 16:
+        if (rec.altitude >= -998) type = 7;
+        break;
+    case 4:
+    case 20: type = 5; break;
+    case 5:
+    case 21: type = 6; break;
+    case 11: type = 8; break;
+    case 17:
+        if (tc >= 1 && tc <= 4) type = 1;
+        else if (tc >= 5 && tc <= 8) type = rec.lat != kUnknownPos ? 2 : 0;
+        else if (tc == 0 || (tc >= 9 && tc <= 18)) type = rec.lat != kUnknownPos ? 3 : 0;
+        else if (tc == 19) type = 4;
+        break;
+    default: break;
+    }
+    if (type == 0) return;
+    const std::string stamp = lineTimeStamp(clock.localTime()); // one per frame, both T fields
+    if (type == 1 && callsignChanged) sink.sendToLineClients(idLine(rec, stamp));
+    sink.sendToLineClients(msgLine(type, rec, stamp));
+}
+
+} // namespace varnock

@@ -1,0 +1,315 @@
+// CPR decoding: published position pairs, zone boundaries, quadrant behaviour and the choice rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "core/home_location.h"
+#include "decode/cpr.h"
+#include "flights/flight.h"
+
+using namespace varnock;
+
+namespace {
+
+struct Words {
+    int lat = 0, lon = 0;
+    bool odd = false;
+};
+
+// The CPR words of a position squitter, cut out of its hex text.
+Words wordsOf(const char* hex)
+{
+    uint8_t b[14];
+    for (int i = 0; i < 14; ++i) b[i] = static_cast<uint8_t>(std::stoi(std::string(hex + 2 * i, 2), nullptr, 16));
+    Words w;
+    w.lat = (((b[6] & 3) << 16) + (b[7] << 8) + (b[8] & 0xFE)) >> 1;
+    w.lon = ((b[8] & 1) << 16) + (b[9] << 8) + b[10];
+    w.odd = ((b[6] >> 2) & 1) != 0;
+    return w;
+}
+
+// Encoder for building cases the published frames do not cover (span 360 airborne, 90 surface).
+Words encode(double lat, double lon, bool odd, double span)
+{
+    const double nb = 131072.0;
+    const double dlat = span / (odd ? 59.0 : 60.0);
+    const double yz = std::floor(nb * cprMod(dlat, lat) / dlat + 0.5);
+    const double rlat = dlat * (yz / nb + std::floor(lat / dlat));
+    const int n = cprNL(std::fabs(rlat)) - (odd ? 1 : 0);
+    const double dlon = n > 0 ? span / n : span;
+    const double xz = std::floor(nb * cprMod(dlon, lon) / dlon + 0.5);
+    return {static_cast<int>(cprMod(nb, yz)), static_cast<int>(cprMod(nb, xz)), odd};
+}
+
+// What the squitter decoder does before the choice rules run.
+void fileAirborne(TFlight& rec, const Words& w, const HomeLocation& home)
+{
+    if (w.odd) { rec.airoddlat = w.lat; rec.airoddlon = w.lon; rec.airoddage = 8; }
+    else { rec.airevenlat = w.lat; rec.airevenlon = w.lon; rec.airevenage = 8; }
+    cprUpdateAirborne(rec, w.lat, w.lon, w.odd, home);
+}
+
+void fileSurface(TFlight& rec, const Words& w, const HomeLocation& home)
+{
+    if (w.odd) { rec.sfcoddlat = w.lat; rec.sfcoddlon = w.lon; rec.sfcoddage = 14; }
+    else { rec.sfcevenlat = w.lat; rec.sfcevenlon = w.lon; rec.sfcevenage = 14; }
+    cprUpdateSurface(rec, w.lat, w.lon, w.odd, home);
+}
+
+// Source: "The 1090 Megahertz Riddle" (J. Sun), airborne position chapter.
+constexpr const char* kRiddleEven = "8D40621D58C382D690C8AC2863A7";
+constexpr const char* kRiddleOdd = "8D40621D58C386435CC412692AD6";
+// Source: "The 1090 Megahertz Riddle" (J. Sun), surface position chapter.
+constexpr const char* kRiddleSfcEven = "8C4841753AAB238733C8CD4020B1";
+constexpr const char* kRiddleSfcOdd = "8C4841753A8A35323FAEBDAC702D";
+// Source: pyModeS v2.21.1 tests/test_adsb.py.
+constexpr const char* kPmsEven = "8D40058B58C901375147EFD09357";
+constexpr const char* kPmsOdd = "8D40058B58C904A87F402D3B8C59";
+// Source: pyModeS v2.21.1 tests/test_adsb.py (all-zero parity, decoder example only).
+constexpr const char* kNzSfcEven = "8CC8200A3AC8F009BCDEF2000000";
+constexpr const char* kNzSfcOdd = "8FC8200A3AB8F5F893096B000000";
+
+constexpr double kTol = 1e-4;
+
+} // namespace
+
+TEST(CprTable, TransitionLatitudesAndZoneCounts)
+{
+    EXPECT_DOUBLE_EQ(static_cast<double>(cprTransitionLatitude(1)), 90.0);
+    EXPECT_NEAR(static_cast<double>(cprTransitionLatitude(2)), 87.0, 1e-9);
+    EXPECT_NEAR(static_cast<double>(cprTransitionLatitude(59)), 10.4705, 1e-4);
+    EXPECT_EQ(cprNL(0.0), 59);
+    EXPECT_EQ(cprNL(52.2572), 36);
+    EXPECT_EQ(cprNL(90.0), 1);
+    EXPECT_EQ(cprNL(90.0000001), 0);
+    EXPECT_EQ(cprNL(NAN), 0);
+}
+
+TEST(CprTable, ExactTransitionLatitudeTakesLargerCount)
+{
+    for (int n = 2; n <= 59; ++n) {
+        const long double t = cprTransitionLatitude(n);
+        double on = static_cast<double>(t); // the largest double not above the table value
+        if (static_cast<long double>(on) > t) on = std::nextafter(on, 0.0);
+        EXPECT_EQ(cprNL(on), n) << n;
+        EXPECT_EQ(cprNL(std::nextafter(on, 100.0)), n - 1) << n;
+    }
+}
+
+TEST(CprGlobal, PublishedAirbornePairs)
+{
+    struct Case {
+        const char* even;
+        const char* odd;
+        bool newestOdd;
+        double lat, lon;
+        const char* source;
+    };
+    const Case cases[] = {
+        {kRiddleEven, kRiddleOdd, false, 52.25720, 3.91937, "1090 MHz Riddle, airborne position"},
+        {kRiddleEven, kRiddleOdd, true, 52.26578, 3.93891, "1090 MHz Riddle, airborne position"},
+        {kPmsEven, kPmsOdd, true, 49.81755, 6.08442, "pyModeS v2.21.1 tests/test_adsb.py"},
+    };
+    for (const Case& c : cases) {
+        const Words e = wordsOf(c.even), o = wordsOf(c.odd);
+        ASSERT_FALSE(e.odd);
+        ASSERT_TRUE(o.odd);
+        LatLon p;
+        ASSERT_TRUE(cprGlobalAirborne(e.lat, o.lat, e.lon, o.lon, c.newestOdd, p)) << c.source;
+        EXPECT_NEAR(p.lat, c.lat, kTol) << c.source;
+        EXPECT_NEAR(p.lon, c.lon, kTol) << c.source;
+    }
+}
+
+TEST(CprLocal, PublishedFramesAgainstReference)
+{
+    struct Case {
+        const char* frame;
+        bool surface;
+        double refLat, refLon, lat, lon;
+        const char* source;
+    };
+    const Case cases[] = {
+        {kRiddleEven, false, 52.258, 3.918, 52.2572, 3.9194, "1090 MHz Riddle, airborne position"},
+        {kPmsEven, false, 49.0, 6.0, 49.82410, 6.06785, "pyModeS v2.21.1 tests/test_adsb.py"},
+        {kPmsOdd, false, 49.0, 6.0, 49.81755, 6.08442, "pyModeS v2.21.1 tests/test_adsb.py"},
+        // South of the equator: the local decoder needs no quadrant choice.
+        {kNzSfcOdd, true, -43.5, 172.5, -43.48564, 172.53942, "pyModeS v2.21.1 tests/test_adsb.py"},
+    };
+    for (const Case& c : cases) {
+        const Words w = wordsOf(c.frame);
+        LatLon p;
+        const bool ok = c.surface ? cprLocalSurface(w.lat, w.lon, w.odd, c.refLat, c.refLon, p)
+                                  : cprLocalAirborne(w.lat, w.lon, w.odd, c.refLat, c.refLon, p);
+        ASSERT_TRUE(ok) << c.source;
+        EXPECT_NEAR(p.lat, c.lat, kTol) << c.source;
+        EXPECT_NEAR(p.lon, c.lon, kTol) << c.source;
+    }
+}
+
+TEST(CprGlobal, SurfacePairNearReferenceSouthOfEquator)
+{
+    // Source: pyModeS v2.21.1 tests/test_adsb.py (odd frame newest, receiver near Christchurch).
+    const Words e = wordsOf(kNzSfcEven), o = wordsOf(kNzSfcOdd);
+    LatLon p;
+    ASSERT_TRUE(cprGlobalSurface(e.lat, o.lat, e.lon, o.lon, true, p));
+    EXPECT_GE(p.lat, 0.0);
+    EXPECT_LE(p.lon, 90.0);
+    ASSERT_TRUE(cprGlobalSurfaceNear(e.lat, o.lat, e.lon, o.lon, true, -43.5, 172.5, p));
+    EXPECT_NEAR(p.lat, -43.48564, kTol);
+    EXPECT_NEAR(p.lon, 172.53942, kTol);
+}
+
+TEST(CprGlobal, FailsOnZeroWords)
+{
+    const Words e = wordsOf(kRiddleEven), o = wordsOf(kRiddleOdd);
+    struct Case { int latE, latO, lonE, lonO; };
+    const Case cases[] = {
+        {0, o.lat, e.lon, o.lon}, {e.lat, o.lat, 0, o.lon}, {e.lat, 0, e.lon, 0},
+    };
+    for (const Case& c : cases) {
+        LatLon p{1.0, 2.0};
+        EXPECT_FALSE(cprGlobalAirborne(c.latE, c.latO, c.lonE, c.lonO, false, p));
+        EXPECT_FALSE(cprGlobalSurface(c.latE, c.latO, c.lonE, c.lonO, false, p));
+        EXPECT_EQ(p.lat, 1.0);
+    }
+    // One odd word zero is still a usable pair; local decoding has its own zero rules.
+    LatLon p;
+    EXPECT_TRUE(cprGlobalAirborne(e.lat, 0, e.lon, o.lon, false, p));
+    EXPECT_FALSE(cprLocalAirborne(0, 1000, false, 52.0, 4.0, p));
+    EXPECT_FALSE(cprLocalAirborne(1000, 0, false, 52.0, 4.0, p));
+    EXPECT_FALSE(cprLocalSurface(0, 0, false, 52.0, 4.0, p));
+    EXPECT_TRUE(cprLocalSurface(0, 1000, false, 52.0, 4.0, p));
+    EXPECT_FALSE(cprLocalAirborne(1000, 1000, false, NAN, 4.0, p)); // non-finite result
+}
+
+TEST(CprGlobal, ZoneCountMismatchFails)
+{
+    // Even and odd positions on either side of the 59/58 zone boundary.
+    const double t = static_cast<double>(cprTransitionLatitude(59));
+    const Words e = encode(t - 0.02, 20.0, false, 360.0);
+    const Words o = encode(t + 0.02, 20.0, true, 360.0);
+    LatLon p{7.0, 8.0};
+    EXPECT_FALSE(cprGlobalAirborne(e.lat, o.lat, e.lon, o.lon, false, p));
+    EXPECT_FALSE(cprGlobalAirborne(e.lat, o.lat, e.lon, o.lon, true, p));
+    EXPECT_EQ(p.lat, 7.0);
+    EXPECT_EQ(p.lon, 8.0);
+}
+
+TEST(CprChoice, FirstAirbornePositionWaitsForOtherParity)
+{
+    TFlight rec;
+    const HomeLocation none;
+    fileAirborne(rec, wordsOf(kRiddleEven), none);
+    EXPECT_EQ(rec.lat, kUnknownPos);
+    fileAirborne(rec, wordsOf(kRiddleOdd), none);
+    EXPECT_NEAR(rec.lat, 52.26578, kTol); // the odd frame is the newest
+    EXPECT_NEAR(rec.lon, 3.93891, kTol);
+    EXPECT_EQ(rec.posage, 8);
+
+    // A word that has run down closes the gate again.
+    TFlight late;
+    fileAirborne(late, wordsOf(kRiddleEven), none);
+    late.airevenage = 0;
+    late.airevenlat = kUnknown;
+    fileAirborne(late, wordsOf(kRiddleOdd), none);
+    EXPECT_EQ(late.lat, kUnknownPos);
+}
+
+TEST(CprChoice, HalfSetHomeWithUseDecodesNothing)
+{
+    for (const HomeLocation home : {HomeLocation{52.258, 0.0, true}, HomeLocation{0.0, 3.918, true}}) {
+        TFlight rec;
+        fileAirborne(rec, wordsOf(kRiddleEven), home);
+        fileAirborne(rec, wordsOf(kRiddleOdd), home);
+        EXPECT_EQ(rec.lat, kUnknownPos);
+        EXPECT_EQ(rec.posage, 0);
+    }
+}
+
+TEST(CprChoice, HomeWithUseGivesFirstPositionFromOneFrame)
+{
+    TFlight rec;
+    fileAirborne(rec, wordsOf(kRiddleEven), HomeLocation{52.258, 3.918, true});
+    EXPECT_NEAR(rec.lat, 52.2572, kTol);
+    EXPECT_NEAR(rec.lon, 3.9194, kTol);
+    EXPECT_EQ(rec.posage, 8);
+}
+
+TEST(CprChoice, KnownPositionFallsBackToLocalWhenGlobalFails)
+{
+    const double t = static_cast<double>(cprTransitionLatitude(59));
+    TFlight rec;
+    rec.lat = t;
+    rec.lon = 20.0;
+    const HomeLocation none;
+    fileAirborne(rec, encode(t - 0.02, 20.0, false, 360.0), none);
+    const Words o = encode(t + 0.02, 20.01, true, 360.0);
+    fileAirborne(rec, o, none); // global fails on the zone counts; local against the own position
+    EXPECT_NEAR(rec.lat, t + 0.02, 1e-3);
+    EXPECT_NEAR(rec.lon, 20.01, 1e-3);
+
+    // Without a position the failed global decoding leaves it unknown.
+    TFlight fresh;
+    fileAirborne(fresh, encode(t - 0.02, 20.0, false, 360.0), none);
+    fileAirborne(fresh, o, none);
+    EXPECT_EQ(fresh.lat, kUnknownPos);
+
+    // A failed local decoding keeps what the record had.
+    rec.posage = 3;
+    cprUpdateAirborne(rec, 0, 0, false, none);
+    EXPECT_NEAR(rec.lat, t + 0.02, 1e-3);
+    EXPECT_EQ(rec.posage, 3);
+}
+
+TEST(CprChoice, SurfaceFirstPosition)
+{
+    const Words e = wordsOf(kRiddleSfcEven), o = wordsOf(kRiddleSfcOdd);
+    {   // No home: the pair decodes globally. The published answer is the odd frame's position,
+        // whatever the text calls newest (the even frame's own lies about 350 m away).
+        TFlight rec;
+        fileSurface(rec, e, HomeLocation{});
+        EXPECT_EQ(rec.lat, kUnknownPos);
+        fileSurface(rec, o, HomeLocation{});
+        EXPECT_NEAR(rec.lat, 52.32061, kTol);
+        EXPECT_NEAR(rec.lon, 4.73473, kTol);
+    }
+    {   // Home in use: one frame is enough.
+        TFlight rec;
+        fileSurface(rec, o, HomeLocation{51.990, 4.375, true});
+        EXPECT_NEAR(rec.lat, 52.32061, kTol);
+        EXPECT_NEAR(rec.lon, 4.73473, kTol);
+        EXPECT_EQ(rec.posage, 8);
+        // The pair now completes; near the published receiver nothing moves.
+        fileSurface(rec, e, HomeLocation{51.990, 4.375, true});
+        EXPECT_NEAR(rec.lat, 52.32061, 0.005);
+        EXPECT_NEAR(rec.lon, 4.73473, 0.005);
+    }
+}
+
+TEST(CprChoice, SurfaceSouthAndWest)
+{
+    struct Case { double lat, lon; };
+    const Case cases[] = {{-33.9461, 151.1772}, {40.6413, -73.7781}, {-22.8090, -43.2506}};
+    for (const Case& c : cases) {
+        const Words e = encode(c.lat, c.lon, false, 90.0);
+        const Words o = encode(c.lat + 0.001, c.lon + 0.001, true, 90.0);
+        // The bare pair knows only the first quadrant.
+        LatLon p;
+        if (cprGlobalSurface(e.lat, o.lat, e.lon, o.lon, true, p)) {
+            EXPECT_TRUE(p.lat >= 0.0 && p.lat <= 90.0 && p.lon >= 0.0 && p.lon <= 90.0) << c.lat;
+        }
+        // Against a correct home the first frame lands at its true place, and completing the pair
+        // must not move the aircraft to the first quadrant.
+        const HomeLocation home{c.lat + 0.2, c.lon - 0.2, true};
+        TFlight rec;
+        fileSurface(rec, e, home);
+        EXPECT_NEAR(rec.lat, c.lat, 1e-4);
+        EXPECT_NEAR(rec.lon, c.lon, 1e-4);
+        fileSurface(rec, o, home);
+        EXPECT_NEAR(rec.lat, c.lat + 0.001, 1e-4);
+        EXPECT_NEAR(rec.lon, c.lon + 0.001, 1e-4);
+    }
+}
