@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
-#include <vector>
 
 namespace varnock::test {
 
@@ -14,15 +13,14 @@ struct Frame {
 
     const uint8_t* data() const { return b.data(); }
 
-    // Sets `width` bits of the ME/MB field starting at its 1-based bit `first` (bit 1 = byte 4, 0x80).
+    // Sets `width` bits of the ME/MB field from its 1-based bit `first` (bit 1 = byte 4, mask 0x80).
     Frame& me(int first, int width, unsigned value)
     {
         for (int i = 0; i < width; ++i) {
-            const int bit = 32 + first - 1 + i; // frame bit index from the MSB of byte 0
-            const unsigned v = (value >> (width - 1 - i)) & 1u;
+            const int bit = 32 + first - 1 + i;
             const auto mask = static_cast<uint8_t>(0x80 >> (bit % 8));
             auto& byte = b[static_cast<std::size_t>(bit / 8)];
-            byte = static_cast<uint8_t>(v ? (byte | mask) : (byte & ~mask));
+            byte = static_cast<uint8_t>(((value >> (width - 1 - i)) & 1u) ? (byte | mask) : (byte & ~mask));
         }
         return *this;
     }
@@ -31,73 +29,35 @@ struct Frame {
 inline Frame fromHex(const std::string& hex)
 {
     Frame f;
-    auto nibble = [](char c) {
-        return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-    };
     for (std::size_t i = 0; i + 1 < hex.size() && i / 2 < f.b.size(); i += 2)
-        f.b[i / 2] = static_cast<uint8_t>(nibble(hex[i]) * 16 + nibble(hex[i + 1]));
+        f.b[i / 2] = static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16));
     return f;
 }
 
-// DF 17 frame with the given ME fields filled in by the caller (address 0x4840D6).
-inline Frame squitter()
-{
-    Frame f;
-    f.b[0] = 0x8D;
-    f.b[1] = 0x48;
-    f.b[2] = 0x40;
-    f.b[3] = 0xD6;
-    return f;
-}
+// DF 17 frame of address 4840D6; the caller fills in the ME field.
+inline Frame squitter() { return fromHex("8D4840D6"); }
 
-// One row of published_frames.csv.
-struct PublishedRow {
-    std::string frame, df, field, value, source;
-};
-
-inline std::vector<std::string> splitCsv(const std::string& line)
-{
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '"') {
-            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-                out.back() += '"';
-                ++i;
-            } else {
-                quoted = !quoted;
-            }
-        } else if (c == ',' && !quoted) {
-            out.emplace_back();
-        } else if (c != '\r') {
-            out.back() += c;
-        }
-    }
-    return out;
-}
-
-inline const std::vector<PublishedRow>& publishedRows()
-{
-    static const std::vector<PublishedRow> rows = [] {
-        std::vector<PublishedRow> r;
-        std::ifstream in(std::string(VARNOCK_VECTORS_DIR) + "/published_frames.csv");
-        std::string line;
-        std::getline(in, line); // header
-        while (std::getline(in, line)) {
-            const auto f = splitCsv(line);
-            if (f.size() >= 5) r.push_back({f[0], f[1], f[2], f[3], f[4]});
-        }
-        return r;
-    }();
-    return rows;
-}
-
-// The published value of (frame, field), or "" when the file has no such row.
+// The published value of (frame, field) in published_frames.csv, or "" when there is none.
+// Rows are "frame,df,field,value,source"; only the value may be quoted.
 inline std::string published(const std::string& frame, const std::string& field)
 {
-    for (const auto& row : publishedRows())
-        if (row.frame == frame && row.field == field) return row.value;
+    std::ifstream in(std::string(VARNOCK_VECTORS_DIR) + "/published_frames.csv");
+    const std::string key = frame + ",";
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) != 0) continue;
+        const auto f1 = line.find(',', key.size());
+        const auto f2 = line.find(',', f1 + 1);
+        if (line.compare(f1 + 1, f2 - f1 - 1, field) != 0) continue;
+        std::string value;
+        bool quoted = false;
+        for (std::size_t i = f2 + 1; i < line.size(); ++i) {
+            if (line[i] == '"') quoted = !quoted;
+            else if (line[i] == ',' && !quoted) break;
+            else value += line[i];
+        }
+        return value;
+    }
     return {};
 }
 

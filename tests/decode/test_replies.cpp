@@ -1,4 +1,4 @@
-// Surveillance and all-call replies: DF 0/16, DF 4/20, DF 5/21, DF 11 through decodeFrame.
+// Surveillance and all-call replies: DF 0/16, DF 4/20, DF 5/21 and DF 11 through decodeFrame.
 #include <gtest/gtest.h>
 
 #include "decode/decode_frame.h"
@@ -11,214 +11,136 @@ namespace {
 using test::fromHex;
 using test::published;
 
-void decode(int label, const std::string& hex, TFlight& rec)
-{
-    decodeFrame(label, fromHex(hex).data(), rec, DecodeContext{});
-}
+void decode(int label, const test::Frame& f, TFlight& rec) { decodeFrame(label, f.data(), rec, {}); }
 
-// Short reply with DF, FS/CA/VS byte fields and a 13-bit code in bits 20-32.
-test::Frame shortReply(int df, int low3, int byte1, int code13)
+// Short reply: DF, the three low bits of byte 0, byte 1, and the 13-bit code of bits 20-32.
+test::Frame reply(int df, int low3, int byte1, int code13)
 {
     test::Frame f;
-    f.b[0] = static_cast<uint8_t>((df << 3) | low3);
-    f.b[1] = static_cast<uint8_t>(byte1);
-    f.b[2] = static_cast<uint8_t>((code13 >> 8) & 0x1F);
-    f.b[3] = static_cast<uint8_t>(code13 & 0xFF);
+    f.b = {static_cast<uint8_t>(df << 3 | low3), static_cast<uint8_t>(byte1),
+           static_cast<uint8_t>(code13 >> 8 & 0x1F), static_cast<uint8_t>(code13 & 0xFF)};
     return f;
 }
 
-TEST(Replies, PublishedAltitudeAndIdentityReplies)
+TEST(Replies, PublishedFrames)
 {
     struct Case {
         int label;
         const char* hex;
         const char* field;
-        int altitude;
-        const char* squawk;
-        const char* source;
+        const char* expected; // altitude in feet or squawk
     };
     const Case cases[] = {
-        {4, "2000171806A983", "altitude_ft", 36000, nullptr, "1090 MHz Riddle, surveillance chapter"},
-        {4, "20001718029FCD", "altitude_ft", 36000, nullptr, "pyModeS v2.21.1 test_surv.py"},
-        {20, "A02014B400000000000000F9D514", "altitude_ft", 32300, nullptr,
-         "pyModeS v2.21.1 test_py_common.py"},
-        {5, "2A00516D492B80", "squawk", 0, "0356", "1090 MHz Riddle; pyModeS v2.21.1 test_surv.py"},
-        {21, "A800292DFFBBA9383FFCEB903D01", "squawk", 0, "1346", "pyModeS v2.21.1 test_py_common.py"},
+        {4, "2000171806A983", "altitude_ft", "36000"},   // 1090 MHz Riddle surveillance chapter
+        {4, "20001718029FCD", "altitude_ft", "36000"},   // pyModeS v2.21.1 test_surv.py
+        {20, "A02014B400000000000000F9D514", "altitude_ft", "32300"}, // pyModeS test_py_common.py
+        {5, "2A00516D492B80", "squawk", "0356"},          // 1090 MHz Riddle; pyModeS test_surv.py
+        {21, "A800292DFFBBA9383FFCEB903D01", "squawk", "1346"}, // pyModeS test_py_common.py
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.source);
         TFlight rec;
-        decode(c.label, c.hex, rec);
-        EXPECT_EQ(rec.decoded, 1);
-        if (c.squawk) {
-            EXPECT_EQ(published(c.hex, c.field), c.squawk);
-            EXPECT_STREQ(rec.squawk.c_str(), c.squawk);
+        decode(c.label, fromHex(c.hex), rec);
+        EXPECT_EQ(published(c.hex, c.field), c.expected);
+        if (c.field[0] == 's') {
+            EXPECT_STREQ(rec.squawk.c_str(), c.expected) << c.hex;
         } else {
-            EXPECT_EQ(published(c.hex, c.field), std::to_string(c.altitude));
-            EXPECT_EQ(rec.altitude, c.altitude);
-            EXPECT_EQ(rec.onground, 0);
+            EXPECT_EQ(rec.altitude, std::stoi(c.expected)) << c.hex;
         }
     }
-    // 2A00516D492B80 also publishes FS 2 and DR 0.
     TFlight rec;
-    decode(5, "2A00516D492B80", rec);
-    EXPECT_EQ(rec.fs, std::stoi(published("2A00516D492B80", "fs")));
-    EXPECT_EQ(rec.dr, std::stoi(published("2A00516D492B80", "dr")));
-    EXPECT_EQ(rec.alert, 6); // FS 2
+    decode(5, fromHex("2A00516D492B80"), rec);
+    EXPECT_EQ(std::to_string(rec.fs), published("2A00516D492B80", "fs"));
+    EXPECT_EQ(std::to_string(rec.dr), published("2A00516D492B80", "dr"));
 }
 
 TEST(Replies, FlightStatusAndDownlinkRequest)
 {
     struct Case {
-        int fs;
-        int onground; // after a DF 5 on a fresh record
-        int spi, alert;
+        int fs, onground, spi, alert;
     };
-    const Case cases[] = {
-        {0, 0, kUnknown, kUnknown}, {1, 1, kUnknown, kUnknown}, {2, 0, kUnknown, 6},
-        {3, 1, kUnknown, 6},        {4, kUnknown, 6, 6},       {5, kUnknown, 6, kUnknown},
-        {6, kUnknown, kUnknown, kUnknown}, {7, kUnknown, kUnknown, kUnknown},
-    };
+    const Case cases[] = {{0, 0, kUnknown, kUnknown}, {1, 1, kUnknown, kUnknown}, {2, 0, kUnknown, 6},
+                          {3, 1, kUnknown, 6},        {4, kUnknown, 6, 6},        {5, kUnknown, 6, kUnknown},
+                          {6, kUnknown, kUnknown, kUnknown}};
     for (const auto& c : cases) {
         TFlight rec;
-        const auto f = shortReply(5, c.fs, 0, 0);
-        decodeFrame(5, f.data(), rec, {});
-        EXPECT_EQ(rec.fs, c.fs);
+        decode(5, reply(5, c.fs, 0, 0), rec);
         EXPECT_EQ(rec.onground, c.onground) << "FS " << c.fs;
         EXPECT_EQ(rec.spi, c.spi) << "FS " << c.fs;
         EXPECT_EQ(rec.alert, c.alert) << "FS " << c.fs;
         if (c.onground == 1) {
-            EXPECT_EQ(rec.altitude, 0);
             EXPECT_STREQ(rec.altstr.c_str(), "G---");
         }
     }
-    for (int dr = 0; dr < 32; ++dr) {
+    for (int dr : {1, 2, 3, 5, 6, 7, 31}) {
         TFlight rec;
-        const auto f = shortReply(4, 0, dr << 3 | 5, 0);
-        decodeFrame(4, f.data(), rec, {});
+        decode(4, reply(4, 0, dr << 3 | 5, 0x0F00), rec);
         EXPECT_EQ(rec.dr, dr);
-        EXPECT_EQ(rec.um, 5 << 5);
-        const bool acas = dr == 2 || dr == 3 || dr == 6 || dr == 7;
-        EXPECT_EQ(rec.acas, acas ? 60 : kUnknown) << "DR " << dr;
+        EXPECT_EQ(rec.um, 5 << 5 | 0x0F00 >> 11);
+        EXPECT_EQ(rec.acas, (dr == 2 || dr == 3 || dr == 6 || dr == 7) ? 60 : kUnknown) << "DR " << dr;
     }
 }
 
-TEST(Replies, AltitudeReplyOnTheGroundOrUnknown)
+TEST(Replies, AltitudeReply)
 {
-    const int code36000 = 0x1718; // from 2000171806A983
-    // FS 4 before any air/ground information: the record shows the ground.
-    TFlight fresh;
-    auto f = shortReply(4, 4, 0, code36000);
-    decodeFrame(4, f.data(), fresh, {});
-    EXPECT_EQ(fresh.altitude, 0);
-    EXPECT_EQ(fresh.vrate, 0);
-    EXPECT_STREQ(fresh.altstr.c_str(), "G---");
+    // FS 4 before any air/ground information shows the ground; once airborne it decodes.
+    TFlight rec;
+    decode(4, reply(4, 4, 0, 0x1718), rec);
+    EXPECT_EQ(rec.altitude, 0);
+    EXPECT_STREQ(rec.altstr.c_str(), "G---");
+    rec.onground = 0;
+    decode(4, reply(4, 4, 0, 0x1718), rec);
+    EXPECT_EQ(rec.altitude, 36000);
+    EXPECT_STREQ(rec.altstr.c_str(), "F360");
 
-    // Known airborne, FS 4 keeps it airborne and decodes the altitude.
-    TFlight airborne;
-    airborne.onground = 0;
-    decodeFrame(4, f.data(), airborne, {});
-    EXPECT_EQ(airborne.altitude, 36000);
-    EXPECT_STREQ(airborne.altstr.c_str(), "F360");
-
-    // FS 1 says ground whatever the code.
-    TFlight ground;
-    ground.onground = 0;
-    f = shortReply(20, 1, 0, code36000);
-    decodeFrame(4, f.data(), ground, {});
-    EXPECT_EQ(ground.onground, 1);
-    EXPECT_EQ(ground.altitude, 0);
-}
-
-TEST(Replies, AltitudeReplyCodes)
-{
     struct Case {
-        int code;
-        int altitude;
+        int code, altitude;
         const char* text;
     };
-    // Code 0 leaves the text alone; above 51000 ft the text is "???".
     const Case cases[] = {
-        {0, -999, "F100"},
-        {0x10 | 0x08 | 0x80, 0, "F000"}, // Q, N = 40
-        {0x400 | 0x040 | 0x008 | 0x002, 0, "F000"}, // Gillham 0 ft, M bit set
-        {0x1000 | 0x100, -9999, "F100"},  // Gillham C = 5: invalid
+        {0, -999, "F100"},                // no altitude: text unchanged
+        {0x98, 0, "F000"},                // Q, N = 40
+        {0x1100, -9999, "F100"},          // Gillham C = 5
+        {0x42B, 60000, "???"},           // Gillham 60000 ft: above the shown range
     };
     for (const auto& c : cases) {
-        TFlight rec;
-        rec.onground = 0;
-        rec.altstr.assign("F100", 4);
-        const auto f = shortReply(4, 0, 0, c.code);
-        decodeFrame(4, f.data(), rec, {});
-        EXPECT_EQ(rec.altitude, c.altitude) << std::hex << c.code;
-        EXPECT_STREQ(rec.altstr.c_str(), c.text) << std::hex << c.code;
+        TFlight r;
+        r.onground = 0;
+        r.altstr.assign("F100", 4);
+        decode(4, reply(4, 0, 0, c.code), r);
+        EXPECT_EQ(r.altitude, c.altitude) << c.code;
+        EXPECT_STREQ(r.altstr.c_str(), c.text) << c.code;
     }
-    // 60000 ft as Gillham (n500 = 122, 100-ft step 3 -> C2).
-    TFlight high;
-    high.onground = 0;
-    const int g = 122 ^ (122 >> 1);
-    const int code = 0x400 | ((g & 0x20) ? 0x800 : 0) | ((g & 0x10) ? 0x200 : 0) | ((g & 0x08) ? 0x80 : 0) |
-                     ((g & 0x04) ? 0x20 : 0) | ((g & 0x02) ? 0x08 : 0) | ((g & 0x01) ? 0x02 : 0) |
-                     ((g & 0x80) ? 0x04 : 0) | ((g & 0x40) ? 0x01 : 0);
-    const auto f = shortReply(4, 0, 0, code);
-    decodeFrame(4, f.data(), high, {});
-    EXPECT_EQ(high.altitude, 60000);
-    EXPECT_STREQ(high.altstr.c_str(), "???");
 }
 
-TEST(Replies, AirAirSurveillance)
+TEST(Replies, AirAirSurveillanceAndCapability)
 {
-    // DF 0 with VS clear: airborne, SL/RI kept, altitude decoded (no "???" limit).
     TFlight rec;
-    auto f = shortReply(0, 0x01, (5 << 5) | 0x03, 0x1718);
-    f.b[2] |= 0x80; // RI low bit
-    decodeFrame(0, f.data(), rec, {});
+    auto f = reply(0, 1, 5 << 5 | 3, 0x1718);
+    f.b[2] |= 0x80;
+    decode(0, f, rec);
     EXPECT_EQ(rec.df0bit, 1);
     EXPECT_EQ(rec.sl, 5);
     EXPECT_EQ(rec.ri, 7);
     EXPECT_EQ(rec.onground, 0);
     EXPECT_EQ(rec.altitude, 36000);
-    EXPECT_STREQ(rec.altstr.c_str(), "F360");
 
-    // VS set: ground altitude, air/ground state untouched.
+    // Vertical status set: ground altitude, air/ground state itself untouched.
     TFlight vs;
     vs.vrate = 1200;
-    f = shortReply(0, 0x04, 0, 0x1718);
-    decodeFrame(0, f.data(), vs, {});
+    decode(0, reply(0, 4, 0, 0x1718), vs);
     EXPECT_EQ(vs.onground, kUnknown);
-    EXPECT_EQ(vs.altitude, 0);
     EXPECT_EQ(vs.vrate, 0);
     EXPECT_STREQ(vs.altstr.c_str(), "G---");
 
-    // DF 16 decodes the same way and keeps the whole frame as hex.
-    TFlight df16;
-    const std::string hex = "80E1971858C382D690C8AC2863A7";
-    decodeFrame(16, fromHex(hex).data(), df16, {});
-    EXPECT_STREQ(df16.hexdf16.c_str(), hex.c_str());
-    EXPECT_EQ(df16.sl, 7);
-    EXPECT_EQ(df16.onground, 0);
-}
-
-TEST(Replies, CapabilityOfAllCallReply)
-{
-    // 5D484FDEA248F5: CA 5 (1090 MHz Riddle all-call chapter; pyModeS v2.21.1 test_allcall.py).
-    TFlight rec;
-    rec.onground = 1;
-    decode(11, "5D484FDEA248F5", rec);
-    EXPECT_EQ(rec.ca, std::stoi(published("5D484FDEA248F5", "ca")));
-    EXPECT_EQ(rec.onground, 0);
-
-    TFlight ground;
-    ground.altitude = 12000;
-    decode(11, "5C484FDEA248F5", ground); // CA 4
-    EXPECT_EQ(ground.ca, 4);
-    EXPECT_EQ(ground.onground, 1);
-    EXPECT_EQ(ground.altitude, 0);
-    EXPECT_STREQ(ground.altstr.c_str(), "G---");
-
-    TFlight other;
-    decode(11, "5E484FDEA248F5", other); // CA 6 says nothing about the ground
-    EXPECT_EQ(other.onground, kUnknown);
+    // DF 11 5D484FDEA248F5: CA 5 (1090 MHz Riddle all-call chapter; pyModeS test_allcall.py).
+    TFlight ca;
+    ca.onground = 1;
+    decode(11, fromHex("5D484FDEA248F5"), ca);
+    EXPECT_EQ(std::to_string(ca.ca), published("5D484FDEA248F5", "ca"));
+    EXPECT_EQ(ca.onground, 0);
+    decode(11, fromHex("5C484FDEA248F5"), ca); // CA 4
+    EXPECT_EQ(ca.onground, 1);
+    EXPECT_STREQ(ca.altstr.c_str(), "G---");
 }
 
 } // namespace
