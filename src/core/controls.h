@@ -19,4 +19,14 @@ struct Leds {
     bool operator[](int n) const { return on[n]; }
 };
 
+// On colours of the LEDs, 24-bit with red in the low byte; some change at run time (ALed8, ALed10).
+struct LedColours {
+    static constexpr int kLime = 65280, kYellow = 65535, kOrange = 33023, kViolet = 16711808;
+    static constexpr int kPacketRate = 16749092, kLineClients = 16744703;
+    int colour[11] = {0,           kPacketRate, kPacketRate, kPacketRate,  kPacketRate, kPacketRate,
+                      kLime,       kViolet,     kYellow,     kLineClients, kViolet};
+    int& operator[](int n) { return colour[n]; }
+    int operator[](int n) const { return colour[n]; }
+};
+
 } // namespace varnock

@@ -1,12 +1,16 @@
-// Receiver: the core's process-wide state in one object - table, tick, 2 s round, controls, LEDs.
+// Receiver: the core's process-wide state in one object - table, tick, 2 s round, list, controls, LEDs.
 #pragma once
 
 #include "core/clock.h"
+#include "core/command_line_options.h"
 #include "core/controls.h"
 #include "core/home_location.h"
 #include "core/line_sink.h"
+#include "core/list_model.h"
 #include "decode/decode_frame.h"
+#include "demod/modeac_counts.h"
 #include "demod/processing_tick.h"
+#include "demod/raw_output.h"
 #include "flights/aircraft_table.h"
 #include "flights/statistics_round.h"
 
@@ -17,8 +21,13 @@ public:
     // Clock and line sink are injected and must outlive the receiver.
     Receiver(const Clock& clock, LineSink& lines)
         : table(lines, clock), tick(table, controls), ctx{&home, &lines, &clock},
-          round(table, tick, controls, leds, ctx)
+          round(table, tick, controls, leds, ctx), list(controls, options), rawOutput(options, controls, leds)
     {
+        tick.setListBracket(&list);
+        tick.setFrameOutput(&rawOutput);
+        rawOutput.setList(&list);
+        round.setListModel(&list);
+        round.setModeACCounts(&modeacCounts);
     }
     Receiver(const Receiver&) = delete;
     Receiver& operator=(const Receiver&) = delete;
@@ -33,6 +42,10 @@ public:
     ProcessingTick tick;
     DecodeContext ctx;
     StatisticsRound round;
+    CommandLineOptions options;
+    ModeACCodeCounts modeacCounts;
+    ListModel list;
+    RawOutput rawOutput; // raw and UDP sinks are attached by the engine
 };
 
 } // namespace varnock

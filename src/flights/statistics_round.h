@@ -1,19 +1,22 @@
-// The 2 s round `datacntr`: rates, LEDs, status texts, ageing, and the decode round of the Mode-S view.
+// The 2 s round `datacntr`: rates, LEDs, status texts, ageing, the decode round and the rebuilt list.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "core/controls.h"
+#include "flights/modeac_view.h"
 
 namespace varnock {
 
 class AircraftTable;
+class ListModel;
 class ProcessingTick;
 struct DecodeContext;
+struct ModeACCodeCounts;
 struct TFlight;
 
-// Called once per accepted record after its decode round, in index order (the list line comes here).
+// Called once per accepted record after its decode round, in index order.
 class RecordVisitor {
 public:
     virtual ~RecordVisitor() = default;
@@ -30,23 +33,38 @@ public:
                     const DecodeContext& ctx);
 
     void setRecordVisitor(RecordVisitor* v) { visitor_ = v; }
+    // Without a list the round still decodes but builds no list lines.
+    void setListModel(ListModel* list) { list_ = list; }
+    // Without counts the Mode A/C view stays empty.
+    void setModeACCounts(ModeACCodeCounts* counts) { modeacCounts_ = counts; }
 
     // One round. `blocks`: sample blocks delivered since the last round (read and zeroed by the caller).
     void datacntrTimer(uint32_t blocks);
 
     StatusPanels panels;
     int aircraftCount = 0;
+    // Tip of the notification-area icon; the engine applies it after each round.
+    std::string trayTip = "VARNOCK";
+    ModeACView modeacView;
 
 private:
+    void modeSView();
+    void modeACView();
+
     AircraftTable& table_;
     ProcessingTick& tick_;
     const Controls& controls_;
     Leds& leds_;
     const DecodeContext& ctx_;
     RecordVisitor* visitor_ = nullptr;
+    ListModel* list_ = nullptr;
+    ModeACCodeCounts* modeacCounts_ = nullptr;
 };
 
 // Text of a half-rate with ties to even ("46/sec " for 91).
 std::string perSecondText(int64_t countPerTwoSeconds);
+
+// Status panel 2 from the noise accumulators (count > 0): "THR: -90db [4]".
+std::string noiseLevelText(uint16_t noiseSum, uint16_t noiseCount);
 
 } // namespace varnock

@@ -18,16 +18,19 @@ constexpr double kKmPerDegree = 6371.0088 * kPi / 180.0;
 constexpr double kKmPerSecondPerKt = 1.852 / 3600.0;
 
 // Without overlaps every frame starts 1..kSlotSpread samples into its own slot of kSlotSamples, so
-// two starts are at least kSlotSamples - kSlotSpread apart and a long frame (240 samples) is over
-// before the next begins.
-constexpr int64_t kSlotSamples = 400;
-constexpr int64_t kSlotSpread = 79;
+// two starts are at least 468 samples apart. That is more than a long frame (240 samples) plus the
+// 225 samples a receiver skips after any preamble it finds, even one found inside a frame's data,
+// so such a find never hides the next frame. The slot length divides no buffer length, so frames
+// do straddle buffer boundaries.
+constexpr int64_t kSlotSamples = 499;
+constexpr int64_t kSlotSpread = 32;
 constexpr double kJitter = 0.4; // each period varies by +-20 %, as squitter timers do
 constexpr int64_t kRenderLead = kLongFrameSamples + 8;
 
 // Keys for hashKeys(), so that no two random choices share a stream.
 enum Key : uint64_t {
     KeyAircraft = 0xA1,
+    KeyTransmission,
     KeyPhase,
     KeyJitter,
     KeyPriority,
@@ -38,14 +41,14 @@ enum Key : uint64_t {
     KeyNoise,
 };
 
-struct StreamSpec {
+struct StreamPlan {
     FrameKind kind;
     double period; // seconds
     bool airborne;
     bool ground;
 };
 
-constexpr StreamSpec kStreams[] = {
+constexpr StreamPlan kStreams[] = {
     {FrameKind::AirbornePosition, 0.5, true, false},
     {FrameKind::SurfacePosition, 0.5, false, true},
     {FrameKind::Velocity, 0.5, true, false},
@@ -67,6 +70,17 @@ constexpr int kGroundRegisters[] = {0x20, 0x40};
 constexpr const char* kAirlines[] = {"KLM", "TRA", "EZY", "DLH", "BAW", "AFR", "RYR", "SAS",
                                      "IBE", "AUA", "SWR", "KLC", "WZZ", "CFG", "TAP", "EIN"};
 constexpr uint32_t kCountryBlocks[] = {0x48, 0x3C, 0x40, 0x39, 0x4B, 0x44, 0x34, 0x50, 0x4C, 0x45};
+
+// Every random choice about one stream, and about its k-th transmission, derives from these.
+uint64_t streamKey(uint64_t seed, int aircraft, int stream)
+{
+    return hashKeys(seed, KeyTransmission, uint64_t(aircraft), uint64_t(stream));
+}
+
+uint64_t transmissionKey(uint64_t seed, int aircraft, int stream, int64_t k)
+{
+    return hashKeys(streamKey(seed, aircraft, stream), uint64_t(k));
+}
 
 int64_t floorDiv(int64_t a, int64_t b)
 {
@@ -135,7 +149,7 @@ void Scenario::buildAircraft()
     aircraft_.resize(size_t(params_.aircraftCount));
     for (int i = 0; i < params_.aircraftCount; ++i) {
         Aircraft& ac = aircraft_[size_t(i)];
-        Xoshiro256 rng(hashKeys(params_.seed, KeyAircraft, uint64_t(i)));
+        Xoshiro256 rng(hashKeys(params_.seed, KeyAircraft, uint64_t(i), ~0ull));
         AircraftInfo& info = ac.info;
         Motion& m = ac.motion;
 
@@ -174,7 +188,6 @@ void Scenario::buildAircraft()
             info.category = light ? 1 : (kindRoll < 0.3 ? 5 : 3);
             m.radiusKm = rng.uniform(20.0, 80.0);
             centreKm = rng.uniform(0.0, std::max(0.0, params_.maxRangeKm - m.radiusKm - 5.0));
-            m.speedKt = light ? rng.uniform(110.0, 160.0) : rng.uniform(220.0, 480.0);
             // The first airborne aircraft cruises level in the flight levels, the second climbs and
             // descends; the rest are drawn.
             const bool cycling = airborneIndex == 1 || (airborneIndex > 1 && !light && rng.uniform() < 0.45);
@@ -188,6 +201,16 @@ void Scenario::buildAircraft()
                 m.cycleOffsetS = rng.uniform(0.0, 4000.0);
             } else {
                 m.lowFt = m.highFt = 1000.0 * std::round(rng.uniform(airborneIndex == 0 ? 33.0 : 10.0, 41.0));
+            }
+            // Jets fly their top level at a cruise Mach number; below FL240 at ordinary speeds.
+            if (light) {
+                m.speedKt = rng.uniform(110.0, 160.0);
+            } else if (m.highFt >= 24000.0) {
+                double sound, sqrtSigma;
+                standardAtmosphere(m.highFt, sound, sqrtSigma);
+                m.speedKt = rng.uniform(0.72, 0.82) * sound;
+            } else {
+                m.speedKt = rng.uniform(250.0, 330.0);
             }
         }
         const double bearing = rng.uniform(0.0, 2.0 * kPi);
@@ -255,8 +278,8 @@ bool Scenario::buildFrame(const Candidate& c, int64_t sample, SkyFrame& out) con
 {
     const Aircraft& ac = aircraft_[size_t(c.aircraft)];
     const AircraftInfo& info = ac.info;
-    const StreamSpec& spec = kStreams[c.stream];
-    const uint64_t key = hashKeys(params_.seed, uint64_t(c.aircraft), uint64_t(c.stream), uint64_t(c.k));
+    const StreamPlan& plan = kStreams[c.stream];
+    const uint64_t key = transmissionKey(params_.seed, c.aircraft, c.stream, c.k);
 
     out.sample = sample;
     out.offset = (2.0 * unitFromHash(hashKeys(key, KeyOffset)) - 1.0) * params_.maxTimingOffset;
@@ -264,7 +287,7 @@ bool Scenario::buildFrame(const Candidate& c, int64_t sample, SkyFrame& out) con
     out.amplitude = std::clamp(ac.amplitude * (0.95 + 0.1 * unitFromHash(hashKeys(key, KeyLevel))),
                                params_.minAmplitude, params_.maxAmplitude);
     out.aircraft = c.aircraft;
-    out.kind = spec.kind;
+    out.kind = plan.kind;
     out.commBRegister = 0;
 
     const double t = (double(sample) + out.offset) / kModeSSampleRate;
@@ -276,7 +299,7 @@ bool Scenario::buildFrame(const Candidate& c, int64_t sample, SkyFrame& out) con
     const bool odd = (c.k & 1) != 0;
     const char* squawk = info.squawk.c_str();
 
-    switch (spec.kind) {
+    switch (plan.kind) {
     case FrameKind::AirbornePosition:
         out.frame = esAirbornePosition(addr, s.altitudeFt, s.lat, s.lon, odd, 11, ca);
         break;
@@ -310,7 +333,7 @@ bool Scenario::buildFrame(const Candidate& c, int64_t sample, SkyFrame& out) con
     case FrameKind::CommBAltitude:
     case FrameKind::CommBIdentity: {
         // The two formats rotate through the registers out of step with each other.
-        const int64_t turn = c.k + (spec.kind == FrameKind::CommBIdentity ? 2 : 0);
+        const int64_t turn = c.k + (plan.kind == FrameKind::CommBIdentity ? 2 : 0);
         const int reg = ground ? kGroundRegisters[turn % 2] : kAirRegisters[turn % 4];
         CommB mb;
         if (reg == 0x20) {
@@ -332,7 +355,7 @@ bool Scenario::buildFrame(const Candidate& c, int64_t sample, SkyFrame& out) con
             const double mach = std::clamp(s.groundSpeedKt / sound, 0.22, 0.86);
             mb = mbHeadingAndSpeed(s.trackDeg, ias, mach, s.verticalRateFpm, s.verticalRateFpm);
         }
-        out.frame = spec.kind == FrameKind::CommBAltitude ? commBAltitudeReply(addr, s.altitudeFt, mb, fs)
+        out.frame = plan.kind == FrameKind::CommBAltitude ? commBAltitudeReply(addr, s.altitudeFt, mb, fs)
                                                           : commBIdentityReply(addr, squawk, mb, fs);
         if (inferCommBRegister(out.frame.bytes) != reg) return false;
         out.commBRegister = reg;
@@ -364,14 +387,14 @@ void Scenario::framesInRange(int64_t firstSample, int64_t endSample, std::vector
     for (int a = 0; a < aircraftCount(); ++a) {
         const bool ground = aircraft_[size_t(a)].info.onGround;
         for (int st = 0; st < kStreamCount; ++st) {
-            const StreamSpec& spec = kStreams[st];
-            if (ground ? !spec.ground : !spec.airborne) continue;
-            const double p = spec.period;
-            const double phase = p * unitFromHash(hashKeys(params_.seed, uint64_t(a), uint64_t(st), KeyPhase));
+            const StreamPlan& plan = kStreams[st];
+            if (ground ? !plan.ground : !plan.airborne) continue;
+            const double p = plan.period;
+            const double phase = p * unitFromHash(hashKeys(streamKey(params_.seed, a, st), KeyPhase, ~0ull));
             const int64_t kLo = std::max<int64_t>(0, int64_t(std::floor((t0 - phase) / p - kJitter)) - 1);
             const int64_t kHi = int64_t(std::ceil((t1 - phase) / p + kJitter)) + 1;
             for (int64_t k = kLo; k <= kHi; ++k) {
-                const uint64_t key = hashKeys(params_.seed, uint64_t(a), uint64_t(st), uint64_t(k));
+                const uint64_t key = transmissionKey(params_.seed, a, st, k);
                 const double t = phase + p * (double(k) + kJitter * (unitFromHash(hashKeys(key, KeyJitter)) - 0.5));
                 if (t < 0.0) continue;
                 const double x = t * kModeSSampleRate;
@@ -393,7 +416,7 @@ void Scenario::framesInRange(int64_t firstSample, int64_t endSample, std::vector
             const int64_t slot = slotOf(c);
             if (slot == lastSlot) continue;
             lastSlot = slot;
-            const uint64_t key = hashKeys(params_.seed, uint64_t(c.aircraft), uint64_t(c.stream), uint64_t(c.k));
+            const uint64_t key = transmissionKey(params_.seed, c.aircraft, c.stream, c.k);
             const int64_t sample =
                 slot * kSlotSamples + 1 + int64_t(unitFromHash(hashKeys(key, KeySlot)) * double(kSlotSpread));
             if (sample < firstSample || sample >= endSample) continue;
@@ -430,8 +453,62 @@ void Scenario::renderBuffer(uint64_t n, uint8_t* out)
         local.sample -= start;
         addFrame(signal_, local);
     }
-    signal_.addNoise(params_.noiseSigma, hashKeys(params_.seed, KeyNoise, n));
+    signal_.addNoise(params_.noiseSigma, hashKeys(params_.seed, KeyNoise, n, ~0ull));
     signal_.quantise(out);
+    if (!params_.allowOverlap) clearLeadIns(n, out);
+}
+
+namespace {
+
+// The receiver's preamble test at k: every pulse sample beats every gap sample by 2 or more.
+bool preambleAt(const uint8_t* iq, int64_t k)
+{
+    static constexpr bool pulse[16] = {1, 0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+    int hiMin = 255, loMax = 0;
+    for (int i = 0; i < 16; ++i) {
+        const int m = std::min(magnitudeAt(iq, size_t(k + i)), 181);
+        if (pulse[i])
+            hiMin = std::min(hiMin, m);
+        else
+            loMax = std::max(loMax, m);
+        if (hiMin - loMax < 2) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void Scenario::clearLeadIns(uint64_t n, uint8_t* out)
+{
+    // After a preamble the receiver skips 225 samples. Noise that happens to pass its preamble test
+    // just before a frame would hide the frame, so such noise is drawn again, keeping the promise
+    // that every frame of a sky without overlaps can be received.
+    const int64_t start = int64_t(n) * int64_t(kBufferPairs);
+    const int64_t pairs = int64_t(kBufferPairs);
+    int64_t quietFrom = 0; // first sample after the previous frame's pulses
+    for (const SkyFrame& f : renderList_) {
+        const int64_t s = f.sample - start;
+        const int64_t frameEnd = s + 16 + 2 * 8 * f.frame.length + 2;
+        if (s >= 0 && s < pairs) {
+            const int64_t first = std::max<int64_t>(0, s - 225);
+            for (int attempt = 0; attempt < 32; ++attempt) {
+                int64_t k = first;
+                while (k < s && (k + 16 > pairs || !preambleAt(out, k))) ++k;
+                if (k >= s) break;
+                const int64_t lo = std::max(k, quietFrom);
+                const int64_t hi = std::min(k + 16, s);
+                if (lo >= hi) break; // made of frame pulses alone: nothing to redraw
+                Xoshiro256 rng(hashKeys(params_.seed, KeyNoise, n, uint64_t(s) * 64 + uint64_t(attempt)));
+                for (int64_t p = lo; p < hi; ++p) {
+                    for (int c = 0; c < 2; ++c) {
+                        const double v = std::floor(params_.noiseSigma * rng.gaussian() + 128.0);
+                        out[2 * p + c] = uint8_t(std::clamp(v, 0.0, 255.0));
+                    }
+                }
+            }
+        }
+        quietFrom = std::max(quietFrom, frameEnd);
+    }
 }
 
 } // namespace varnock::synth

@@ -20,6 +20,8 @@ struct ScenarioParams {
     int aircraftCount = 20;
     int groundCount = 3; // of aircraftCount, taxiing near home
     double noiseSigma = 2.0; // Gaussian sigma on I and Q, 8-bit units
+    // false: frames start at least 468 samples apart, and noise that would pass the receiver's
+    // preamble test just before a frame is drawn again, so every frame can be received.
     bool allowOverlap = false;
     double minAmplitude = 24.0; // per-aircraft pulse magnitude range
     double maxAmplitude = 120.0;
@@ -122,6 +124,7 @@ private:
 
     void buildAircraft();
     bool buildFrame(const Candidate& c, int64_t sample, SkyFrame& out) const;
+    void clearLeadIns(uint64_t n, uint8_t* out);
 
     ScenarioParams params_;
     std::vector<Aircraft> aircraft_;

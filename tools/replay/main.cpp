@@ -7,6 +7,7 @@
 
 #include "buffer_source.h"
 #include "core/receiver.h"
+#include "core/replay_driver.h"
 #include "demod/magnitude.h"
 #include "replay_options.h"
 
@@ -58,10 +59,6 @@ private:
     std::vector<uint64_t> seen_;
 };
 
-constexpr int64_t kBufferMs = 512;
-constexpr int64_t kRoundMs = 2000;
-constexpr uint32_t kBlocksPerBuffer = 250;
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -79,7 +76,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<replay::BufferSource> source;
     if (!opt.scenario.empty()) {
-        const auto buffers = static_cast<uint64_t>((opt.seconds * 1000.0 + kBufferMs - 1) / kBufferMs);
+        const auto buffers = static_cast<uint64_t>((opt.seconds * 1000.0 + ReplayDriver::kBufferMs - 1) / ReplayDriver::kBufferMs);
         source = replay::openScenarioSource(opt.scenario, opt.seed, buffers < 1 ? 1 : buffers, error);
     } else {
         source = replay::openFileSource(opt.input, error);
@@ -104,35 +101,12 @@ int main(int argc, char** argv)
     rx.tick.setFrameOutput(&frames);
     rx.tick.setReferenceScan(opt.referenceScan);
 
-    const int64_t start = clock.utcMs();
+    ReplayDriver driver(rx, clock);
     std::vector<uint8_t> buffer(kBytesPerBuffer);
-    uint64_t processed = 0;
-    int64_t nextRound = 1;
-    uint32_t blocks = 0;
-    auto runRound = [&]() {
-        clock.setUtcMs(start + nextRound * kRoundMs);
-        rx.datacntrTimer(blocks);
-        blocks = 0;
-        ++nextRound;
-    };
-
     const auto wall0 = std::chrono::steady_clock::now();
-    while (source->next(buffer.data())) {
-        ++processed;
-        const int64_t t = static_cast<int64_t>(processed) * kBufferMs;
-        // A round due at the same instant as a buffer runs after it.
-        while (nextRound * kRoundMs < t) runRound();
-        clock.setUtcMs(start + t);
-        blocks += kBlocksPerBuffer;
-        rx.audiotimerTimer(buffer.data());
-    }
-    const int64_t last = static_cast<int64_t>(processed) * kBufferMs;
-    // Finish with the round that decodes the last buffer's frames.
-    if (processed > 0) {
-        do {
-            runRound();
-        } while ((nextRound - 1) * kRoundMs < last);
-    }
+    while (source->next(buffer.data())) driver.feed(buffer.data());
+    driver.finish();
+    const uint64_t processed = driver.buffers();
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
     std::fflush(stdout);
 

@@ -1,0 +1,92 @@
+// Benchmark of the processing tick on a busy synthesized sky: fast scan vs the plain reference scan.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "core/clock.h"
+#include "core/line_sink.h"
+#include "core/receiver.h"
+#include "demod/magnitude.h"
+#include "demod/modes_scan.h"
+#include "synth/scenario.h"
+
+using namespace varnock;
+
+namespace {
+
+// Eight consecutive buffers of a 100-aircraft sky, rendered once.
+const std::vector<std::vector<uint8_t>>& skyBuffers()
+{
+    static const std::vector<std::vector<uint8_t>> buffers = [] {
+        synth::Scenario sky(synth::busySkyParams(7));
+        std::vector<std::vector<uint8_t>> b(8, std::vector<uint8_t>(kBytesPerBuffer));
+        for (std::size_t i = 0; i < b.size(); ++i) sky.renderBuffer(20 + i, b[i].data());
+        return b;
+    }();
+    return buffers;
+}
+
+void tick(benchmark::State& state, bool reference)
+{
+    const auto& buffers = skyBuffers();
+    VirtualClock clock;
+    NullLineSink lines;
+    Receiver rx(clock, lines);
+    rx.controls.sblist = false;
+    rx.tick.setReferenceScan(reference);
+    for (const auto& b : buffers) rx.audiotimerTimer(b.data()); // fill the table first
+    std::size_t i = 0;
+    int64_t accepted = 0;
+    for (auto _ : state) {
+        const int64_t before = rx.tick.counters.packetCounter;
+        rx.audiotimerTimer(buffers[i++ % buffers.size()].data());
+        accepted += rx.tick.counters.packetCounter - before;
+    }
+    state.counters["frames/buffer"] = benchmark::Counter(static_cast<double>(accepted) / static_cast<double>(state.iterations()));
+    state.counters["aircraft"] = rx.table.countInUse();
+    state.SetItemsProcessed(state.iterations() * kPairsPerBuffer);
+}
+
+void BM_TickFast(benchmark::State& s) { tick(s, false); }
+void BM_TickReference(benchmark::State& s) { tick(s, true); }
+
+void BM_Magnitudes(benchmark::State& state)
+{
+    const auto& b = skyBuffers()[0];
+    std::vector<uint16_t> m(kPairsPerBuffer);
+    for (auto _ : state) {
+        computeMagnitudes(b.data(), m.data(), kPairsPerBuffer);
+        benchmark::DoNotOptimize(estimateNoiseAndClip(m.data(), kPairsPerBuffer));
+    }
+    state.SetItemsProcessed(state.iterations() * kPairsPerBuffer);
+}
+
+struct Count final : CandidateSink {
+    int n = 0;
+    bool onCandidate(RawFrame&) override { return ++n, false; }
+};
+
+void scanOnly(benchmark::State& state, bool reference)
+{
+    const auto& b = skyBuffers()[0];
+    std::vector<uint16_t> m(kPairsPerBuffer);
+    computeMagnitudes(b.data(), m.data(), kPairsPerBuffer);
+    estimateNoiseAndClip(m.data(), kPairsPerBuffer);
+    for (auto _ : state) {
+        Count c;
+        if (reference) scanModeSReference(m.data(), c);
+        else scanModeS(m.data(), c);
+        benchmark::DoNotOptimize(c.n);
+    }
+}
+void BM_ScanFast(benchmark::State& s) { scanOnly(s, false); }
+void BM_ScanReference(benchmark::State& s) { scanOnly(s, true); }
+
+} // namespace
+
+BENCHMARK(BM_TickFast)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TickReference)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Magnitudes)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanFast)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanReference)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_MAIN();

@@ -1,0 +1,79 @@
+// ServerPortPlan and the UDP target rules.
+#include "net/server_port_plan.h"
+
+#include <cctype>
+
+namespace varnock {
+
+ServerPortPlan ServerPortPlan::forDevice(int deviceIndex, int portBase, bool port30003)
+{
+    ServerPortPlan p;
+    p.base = portBase != 0 ? portBase : 31000 + 10 * deviceIndex;
+    p.raw = p.base + 1;
+    p.udpReceive = p.base + 2;
+    p.lines = port30003 ? 30003 : p.base + 4;
+    p.http = p.base + 8;
+    return p;
+}
+
+ServerPortPlan ServerPortPlan::ephemeral()
+{
+    ServerPortPlan p;
+    p.base = p.raw = p.udpReceive = p.lines = p.http = 0;
+    return p;
+}
+
+namespace {
+
+// Decimal integer with optional sign and surrounding blanks; false on anything else or overflow.
+bool parsePort(const std::string& text, long& out)
+{
+    std::size_t i = 0, e = text.size();
+    while (i < e && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    while (e > i && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
+    bool neg = false;
+    if (i < e && (text[i] == '+' || text[i] == '-')) neg = text[i++] == '-';
+    if (i == e) return false;
+    long v = 0;
+    for (; i < e; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+        v = v * 10 + (text[i] - '0');
+        if (v > 1000000) return false;
+    }
+    out = neg ? -v : v;
+    return true;
+}
+
+} // namespace
+
+UdpTarget chooseUdpTarget(const std::string& host, const std::string& dialogPortText, int udpTargetOverride,
+                          int deviceIndex)
+{
+    UdpTarget t;
+    t.host = host;
+    t.dialogPortText = dialogPortText;
+    long port = 0;
+    if (udpTargetOverride != 0) {
+        port = long(udpTargetOverride) + 2;
+        t.dialogPortText = std::to_string(port);
+    } else {
+        if (!parsePort(dialogPortText, port)) {
+            t.error = "'" + dialogPortText + "' is not a valid UDP target port";
+            return t;
+        }
+        const long own = 31002L + 10L * deviceIndex;
+        if (port == own) {
+            port = 31012L + 10L * deviceIndex;
+            t.dialogPortText = std::to_string(port);
+            t.portChanged = true;
+        }
+    }
+    if (port < 0 || port > 65535) {
+        t.error = "UDP target port " + std::to_string(port) + " is out of range";
+        return t;
+    }
+    t.port = static_cast<int>(port);
+    return t;
+}
+
+} // namespace varnock

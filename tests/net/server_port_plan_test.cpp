@@ -1,0 +1,139 @@
+// Tests of the port plan, the UDP target rules and opening the servers on a plan.
+#include "net/net_servers.h"
+#include "net/server_port_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+#include <QUdpSocket>
+
+#include <string>
+#include <vector>
+
+#include "qt_test_support.h"
+
+namespace varnock {
+namespace {
+
+TEST(ServerPortPlan, PortsFollowDeviceIndexOrBase)
+{
+    struct Case {
+        int index, base;
+        bool sw30003;
+        int raw, udp, lines, http;
+    } cases[] = {
+        {0, 0, false, 31001, 31002, 31004, 31008},
+        {1, 0, false, 31011, 31012, 31014, 31018},
+        {0, 40000, false, 40001, 40002, 40004, 40008},
+        {3, 40000, false, 40001, 40002, 40004, 40008}, // the base wins over the index
+        {0, 40000, true, 40001, 40002, 30003, 40008},
+        {2, 0, true, 31021, 31022, 30003, 31028},
+    };
+    for (const Case& c : cases) {
+        const ServerPortPlan p = ServerPortPlan::forDevice(c.index, c.base, c.sw30003);
+        EXPECT_EQ(p.raw, c.raw) << c.index << "/" << c.base;
+        EXPECT_EQ(p.udpReceive, c.udp) << c.index << "/" << c.base;
+        EXPECT_EQ(p.lines, c.lines) << c.index << "/" << c.base;
+        EXPECT_EQ(p.http, c.http) << c.index << "/" << c.base;
+    }
+}
+
+TEST(ServerPortPlan, UdpTargetRules)
+{
+    struct Case {
+        const char* portText;
+        int override, index;
+        int port;
+        const char* shown;
+        bool changed, error;
+    } cases[] = {
+        {"31012", 0, 0, 31012, "31012", false, false},
+        {"31002", 0, 0, 31012, "31012", true, false},  // own receive port avoided
+        {"31012", 0, 1, 31022, "31022", true, false},
+        {"31002", 0, 1, 31002, "31002", false, false}, // another instance's port is fine
+        {"31002", 40010, 0, 40012, "40012", false, false},
+        {" 31005 ", 0, 0, 31005, " 31005 ", false, false},
+        {"abc", 0, 0, 0, "abc", false, true},
+        {"", 0, 0, 0, "", false, true},
+        {"70000", 0, 0, 0, "70000", false, true},
+        {"-1", 0, 0, 0, "-1", false, true},
+    };
+    for (const Case& c : cases) {
+        const UdpTarget t = chooseUdpTarget("127.0.0.1", c.portText, c.override, c.index);
+        EXPECT_EQ(t.error.empty(), !c.error) << c.portText;
+        if (c.error)
+            continue;
+        EXPECT_EQ(t.port, c.port) << c.portText;
+        EXPECT_EQ(t.dialogPortText, c.shown) << c.portText;
+        EXPECT_EQ(t.portChanged, c.changed) << c.portText;
+        EXPECT_EQ(t.host, "127.0.0.1");
+    }
+}
+
+class OpenServersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::qtApp();
+        net.setLogLine([this](const std::string& l) { log.push_back(l); });
+    }
+    Controls controls;
+    Leds leds;
+    LedColours colours;
+    NetServers net{controls, leds, colours};
+    std::vector<std::string> log;
+};
+
+TEST_F(OpenServersTest, OpensEachServerAndReportsItsPort)
+{
+    ASSERT_EQ(net.open(ServerPortPlan::ephemeral(), QHostAddress::LocalHost), "");
+    ASSERT_NE(net.raw.port(), 0);
+    ASSERT_NE(net.udpIn.port(), 0);
+    ASSERT_NE(net.lines.port(), 0);
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "TCP server port opened: " + std::to_string(net.raw.port()),
+                       "UDP receiver port opened: " + std::to_string(net.udpIn.port()),
+                       "Port 30003 type TCP server opened: " + std::to_string(net.lines.port()),
+                   }));
+    test::Client c;
+    EXPECT_TRUE(c.connectTo(net.lines.port()));
+    EXPECT_TRUE(test::waitUntil([&] { return net.lines.anyLineClient(); }));
+}
+
+TEST_F(OpenServersTest, PortInUseStopsAtThatServer)
+{
+    QTcpServer tcpHolder;
+    ASSERT_TRUE(tcpHolder.listen(QHostAddress::LocalHost, 0));
+    QUdpSocket udpHolder;
+    ASSERT_TRUE(udpHolder.bind(QHostAddress::LocalHost, 0));
+
+    ServerPortPlan p = ServerPortPlan::ephemeral();
+    p.raw = tcpHolder.serverPort();
+    std::string err = net.open(p, QHostAddress::LocalHost);
+    EXPECT_NE(err.find("port " + std::to_string(p.raw)), std::string::npos) << err;
+    EXPECT_TRUE(log.empty());
+    net.close();
+
+    p = ServerPortPlan::ephemeral();
+    p.udpReceive = udpHolder.localPort();
+    err = net.open(p, QHostAddress::LocalHost);
+    EXPECT_NE(err.find("UDP receiver port " + std::to_string(p.udpReceive)), std::string::npos) << err;
+    EXPECT_TRUE(log.empty());
+    net.close();
+
+    p = ServerPortPlan::ephemeral();
+    p.lines = tcpHolder.serverPort();
+    err = net.open(p, QHostAddress::LocalHost);
+    EXPECT_NE(err.find("port " + std::to_string(p.lines)), std::string::npos) << err;
+    EXPECT_EQ(log.size(), 2u); // cs1 and the UDP receiver were opened and reported
+}
+
+TEST_F(OpenServersTest, PortOutOfRangeIsAFailureNotATruncation)
+{
+    ServerPortPlan p = ServerPortPlan::forDevice(0, 65535);
+    EXPECT_NE(net.open(p, QHostAddress::LocalHost), "");
+    EXPECT_FALSE(net.raw.cs1.isListening());
+}
+
+} // namespace
+} // namespace varnock
