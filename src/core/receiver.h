@@ -9,6 +9,7 @@
 #include "core/list_model.h"
 #include "decode/decode_frame.h"
 #include "demod/modeac_counts.h"
+#include "demod/modeac_scan.h"
 #include "demod/processing_tick.h"
 #include "demod/raw_output.h"
 #include "flights/aircraft_table.h"
@@ -21,13 +22,15 @@ public:
     // Clock and line sink are injected and must outlive the receiver.
     Receiver(const Clock& clock, LineSink& lines)
         : table(lines, clock), tick(table, controls), ctx{&home, &lines, &clock},
-          round(table, tick, controls, leds, ctx), list(controls, options), rawOutput(options, controls, leds)
+          round(table, tick, controls, leds, ctx), list(controls, options), rawOutput(options, controls, leds),
+          modeacScan(tick.counters, options, modeacCounts, &rawOutput)
     {
         tick.setListBracket(&list);
         tick.setFrameOutput(&rawOutput);
         rawOutput.setList(&list);
         round.setListModel(&list);
         round.setModeACCounts(&modeacCounts);
+        tick.setModeACScanner(&modeacScan);
     }
     Receiver(const Receiver&) = delete;
     Receiver& operator=(const Receiver&) = delete;
@@ -46,6 +49,7 @@ public:
     ModeACCodeCounts modeacCounts;
     ListModel list;
     RawOutput rawOutput; // raw and UDP sinks are attached by the engine
+    ModeACScan modeacScan;
 };
 
 } // namespace varnock
