@@ -10,54 +10,53 @@
 #include "core/replay_driver.h"
 #include "demod/magnitude.h"
 #include "replay_options.h"
+#include "replay_outputs.h"
+#include "serve.h"
 
 using namespace varnock;
 
 namespace {
 
-// Accepted frames to stdout as *HEX; lines, with the counts of the summary.
-class StdoutFrames final : public FrameOutput {
-public:
-    explicit StdoutFrames(bool quiet) : quiet_(quiet), seen_((1u << 24) / 64, 0) {}
+constexpr int64_t kModeSRate = 2000000;
+constexpr int64_t kModeACRate = 2068965;
 
-    void emitModeSFrame(const RawFrame& f) override
-    {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        if (!quiet_) {
-            char line[2 * 14 + 4];
-            int n = 0;
-            line[n++] = '*';
-            for (int i = 0; i < f.length; ++i) {
-                line[n++] = kDigits[f.bytes[i] >> 4];
-                line[n++] = kDigits[f.bytes[i] & 15];
-            }
-            line[n++] = ';';
-            line[n++] = '\n';
-            std::fwrite(line, 1, static_cast<std::size_t>(n), stdout);
+// The receiver as the replay runs it: "MODE-S" (or "MODE-AC") down and the aircraft view of the list.
+void configure(Receiver& rx, const replay::Options& opt)
+{
+    rx.controls.sbmodes = !opt.modeac;
+    rx.controls.sbmodeac = opt.modeac;
+    rx.controls.sblist = false;
+    rx.controls.mainWindowVisible = opt.list;
+    rx.options.avr = opt.raw == "avr";
+    rx.options.ascii = opt.raw == "ascii";
+    rx.options.multilat1 = opt.multilat;
+    rx.options.cntr = opt.cntr;
+    rx.options.newp = opt.newp;
+    rx.tick.setReferenceScan(opt.referenceScan);
+}
+
+void printSummary(const replay::ReplayOutputs& out, const Receiver& rx, uint64_t buffers, double wall, bool modeac)
+{
+    if (modeac) {
+        std::fprintf(stderr, "buffers processed: %llu\n", static_cast<unsigned long long>(buffers));
+        std::fprintf(stderr, "Mode A/C replies accepted: %llu\n", static_cast<unsigned long long>(out.replies));
+        std::fprintf(stderr, "distinct codes accepted: %llu\n", static_cast<unsigned long long>(out.distinctCodes));
+    } else {
+        std::string perDf;
+        for (int df = 0; df < 32; ++df) {
+            if (!out.perDf[df]) continue;
+            if (!perDf.empty()) perDf += ", ";
+            perDf += "df " + std::to_string(df) + ": " + std::to_string(out.perDf[df]);
         }
-        ++perDf[f.df & 31];
-        ++total;
-        uint32_t a = 0;
-        for (int i = 0; i < 6; ++i) {
-            const char c = f.address[i];
-            a = (a << 4) | static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'A' + 10);
-        }
-        uint64_t& word = seen_[a >> 6];
-        const uint64_t bit = uint64_t(1) << (a & 63);
-        if (!(word & bit)) {
-            word |= bit;
-            ++distinct;
-        }
+        std::fprintf(stderr, "buffers processed: %llu\n", static_cast<unsigned long long>(buffers));
+        std::fprintf(stderr, "frames accepted: %llu (%s)\n", static_cast<unsigned long long>(out.frames),
+                     perDf.empty() ? "none" : perDf.c_str());
+        std::fprintf(stderr, "distinct addresses accepted: %llu\n", static_cast<unsigned long long>(out.distinctAddresses));
+        std::fprintf(stderr, "aircraft in the table at the end: %d\n", rx.table.countInUse());
     }
-
-    uint64_t perDf[32] = {};
-    uint64_t total = 0;
-    uint64_t distinct = 0;
-
-private:
-    bool quiet_;
-    std::vector<uint64_t> seen_;
-};
+    const double msps = wall > 0 ? static_cast<double>(buffers) * kPairsPerBuffer / wall / 1e6 : 0.0;
+    std::fprintf(stderr, "wall time: %.3f s, %.1f Msamples/s\n", wall, msps);
+}
 
 } // namespace
 
@@ -74,10 +73,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    const int64_t rate = opt.modeac ? kModeACRate : kModeSRate;
     std::unique_ptr<replay::BufferSource> source;
     if (!opt.scenario.empty()) {
-        const auto buffers = static_cast<uint64_t>((opt.seconds * 1000.0 + ReplayDriver::kBufferMs - 1) / ReplayDriver::kBufferMs);
-        source = replay::openScenarioSource(opt.scenario, opt.seed, buffers < 1 ? 1 : buffers, error);
+        const double bufferSeconds = static_cast<double>(kPairsPerBuffer) / static_cast<double>(rate);
+        const auto buffers = static_cast<uint64_t>(opt.seconds / bufferSeconds + 0.999999);
+        source = replay::openScenarioSource(opt.modeac ? "modeac" : opt.scenario, opt.seed, buffers < 1 ? 1 : buffers,
+                                            error);
     } else {
         source = replay::openFileSource(opt.input, error);
     }
@@ -85,53 +87,43 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "varnock-replay: %s\n", error.c_str());
         return 1;
     }
+    if (opt.serveBase >= 0) return replay::runServe(opt, *source);
 
     static char outBuf[1 << 16];
     std::setvbuf(stdout, outBuf, _IOFBF, sizeof outBuf);
 
     VirtualClock clock;
-    NullLineSink lines;
+    replay::StdoutLineSink lines(opt.sbs);
     Receiver rx(clock, lines);
-    // The aircraft view: "MODE-S" down, "List" up, so the round purges and decodes.
-    rx.controls.sbmodes = true;
-    rx.controls.sbmodeac = false;
-    rx.controls.sblist = false;
-    rx.controls.mainWindowVisible = false;
-    StdoutFrames frames(opt.quiet);
-    rx.tick.setFrameOutput(&frames);
-    rx.tick.setReferenceScan(opt.referenceScan);
+    configure(rx, opt);
+    replay::StdoutRawSink rawSink;
+    const bool raw = !opt.raw.empty();
+    if (raw) rx.rawOutput.setRawSink(&rawSink);
+    const bool plain = !raw && !opt.sbs && !opt.list && !opt.quiet && opt.httpTable == 0;
+    replay::ReplayOutputs out(plain, raw ? &rx.rawOutput : nullptr, raw ? &rx.rawOutput : nullptr);
+    rx.tick.setFrameOutput(&out);
+    rx.modeacScan.setOutput(&out);
 
-    ReplayDriver driver(rx, clock);
+    ReplayDriver driver(rx, clock, rate);
     std::vector<uint8_t> buffer(kBytesPerBuffer);
     const auto wall0 = std::chrono::steady_clock::now();
     while (source->next(buffer.data())) driver.feed(buffer.data());
     driver.finish();
-    const uint64_t processed = driver.buffers();
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+
+    if (opt.list)
+        for (const auto& item : rx.list.items()) std::fprintf(stdout, "%s\n", item.text.c_str());
     std::fflush(stdout);
 
     if (!source->error().empty()) {
         std::fprintf(stderr, "varnock-replay: %s\n", source->error().c_str());
         return 1;
     }
-    if (processed == 0) {
+    if (driver.buffers() == 0) {
         std::fprintf(stderr, "varnock-replay: the input holds less than one buffer (%d bytes)\n", kBytesPerBuffer);
         return 1;
     }
-
-    std::string perDf;
-    for (int df = 0; df < 32; ++df) {
-        if (!frames.perDf[df]) continue;
-        if (!perDf.empty()) perDf += ", ";
-        perDf += "df " + std::to_string(df) + ": " + std::to_string(frames.perDf[df]);
-    }
-    const double msps = wall > 0 ? static_cast<double>(processed) * kPairsPerBuffer / wall / 1e6 : 0.0;
-    std::fprintf(stderr, "buffers processed: %llu\n", static_cast<unsigned long long>(processed));
-    std::fprintf(stderr, "frames accepted: %llu (%s)\n", static_cast<unsigned long long>(frames.total),
-                 perDf.empty() ? "none" : perDf.c_str());
-    std::fprintf(stderr, "distinct addresses accepted: %llu\n", static_cast<unsigned long long>(frames.distinct));
-    std::fprintf(stderr, "aircraft in the table at the end: %d\n", rx.table.countInUse());
-    std::fprintf(stderr, "wall time: %.3f s, %.1f Msamples/s\n", wall, msps);
+    printSummary(out, rx, driver.buffers(), wall, opt.modeac);
     const std::string note = source->endNote();
     if (!note.empty()) std::fprintf(stderr, "note: %s\n", note.c_str());
     return 0;

@@ -19,6 +19,14 @@ const char* usageText()
            "  --seconds N       length of the scenario in seconds (default 30, at most 86400)\n"
            "  --seed S          seed of the scenario (default 1)\n"
            "  --quiet           do not write frames, only the summary\n"
+           "  --sbs             write the 30003-style lines (as to one connected client)\n"
+           "  --raw FORMAT      write the raw TCP output: binary, avr or ascii\n"
+           "  --multilat        raw lines carry the sample-clock stamp\n"
+           "  --cntr            packet list lines carry time and interval fields\n"
+           "  --list            print the list as the last 2 s round leaves it\n"
+           "  --modeac          Mode A/C replies at 2,068,965 S/s (the scenario is then the Mode A/C sky)\n"
+           "  --newp            with --modeac: the alternative pulse detector\n"
+           "  --serve BASE      open the servers on BASE+1 (raw), +2 (UDP), +4 (30003) and stream in real time\n"
            "  --reference-scan  use the plain preamble scan (for comparisons)\n"
            "  --help            this text\n";
 }
@@ -57,6 +65,39 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error)
         }
         if (std::strcmp(a, "--quiet") == 0) {
             o.quiet = true;
+        } else if (std::strcmp(a, "--sbs") == 0) {
+            o.sbs = true;
+        } else if (std::strcmp(a, "--multilat") == 0) {
+            o.multilat = true;
+        } else if (std::strcmp(a, "--cntr") == 0) {
+            o.cntr = true;
+        } else if (std::strcmp(a, "--list") == 0) {
+            o.list = true;
+        } else if (std::strcmp(a, "--modeac") == 0) {
+            o.modeac = true;
+        } else if (std::strcmp(a, "--newp") == 0) {
+            o.newp = true;
+        } else if (takeValue(argc, argv, i, "--raw", v, error)) {
+            if (std::strcmp(v, "binary") != 0 && std::strcmp(v, "avr") != 0 && std::strcmp(v, "ascii") != 0) {
+                error = std::string("--raw: '") + v + "' is not one of binary, avr, ascii";
+                return false;
+            }
+            o.raw = v;
+        } else if (takeValue(argc, argv, i, "--serve", v, error)) {
+            char* end = nullptr;
+            errno = 0;
+            const long b = std::strtol(v, &end, 10);
+            if (errno || end == v || *end || b < 0 || b > 65535 - 8) {
+                error = std::string("--serve: '") + v + "' is not a port base in 0..65527";
+                return false;
+            }
+            o.serveBase = static_cast<int>(b);
+        } else if (takeValue(argc, argv, i, "--http-table", v, error)) {
+            if (std::strlen(v) != 1 || v[0] < '1' || v[0] > '4') {
+                error = std::string("--http-table: '") + v + "' is not 1, 2, 3 or 4";
+                return false;
+            }
+            o.httpTable = v[0] - '0';
         } else if (std::strcmp(a, "--reference-scan") == 0) {
             o.referenceScan = true;
         } else if (takeValue(argc, argv, i, "--scenario", v, error)) {
@@ -97,6 +138,10 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error)
     }
     if (o.input.empty() && o.scenario.empty()) {
         error = "no input: give a file, - for stdin, or --scenario demo";
+        return false;
+    }
+    if (o.newp && !o.modeac) {
+        error = "--newp needs --modeac";
         return false;
     }
     if (!o.input.empty() && !o.scenario.empty()) {
