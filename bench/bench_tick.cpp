@@ -5,6 +5,7 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
+#include "core/output_sinks.h"
 #include "core/receiver.h"
 #include "demod/magnitude.h"
 #include "demod/modes_scan.h"
@@ -26,7 +27,15 @@ const std::vector<std::vector<uint8_t>>& skyBuffers()
     return buffers;
 }
 
-void tick(benchmark::State& state, bool reference)
+// Raw TCP client and UDP target that accept and drop everything.
+struct Discard final : RawSink, UdpSink {
+    uint64_t bytes = 0;
+    bool rawClientConnected() const override { return true; }
+    void sendToRawClient(const uint8_t*, std::size_t n) override { bytes += n; }
+    void sendDatagram(const uint8_t*, std::size_t n) override { bytes += n; }
+};
+
+void tick(benchmark::State& state, bool reference, bool outputs = false)
 {
     const auto& buffers = skyBuffers();
     VirtualClock clock;
@@ -34,6 +43,16 @@ void tick(benchmark::State& state, bool reference)
     Receiver rx(clock, lines);
     rx.controls.sblist = false;
     rx.tick.setReferenceScan(reference);
+    Discard discard;
+    if (outputs) {
+        // Every output on: raw client, "Send UDP", packet list with time fields.
+        rx.rawOutput.setRawSink(&discard);
+        rx.rawOutput.setUdpSink(&discard);
+        rx.controls.sbudpout = true;
+        rx.controls.sblist = true;
+        rx.controls.mainWindowVisible = true;
+        rx.options.cntr = true;
+    }
     for (const auto& b : buffers) rx.audiotimerTimer(b.data()); // fill the table first
     std::size_t i = 0;
     int64_t accepted = 0;
@@ -49,6 +68,7 @@ void tick(benchmark::State& state, bool reference)
 
 void BM_TickFast(benchmark::State& s) { tick(s, false); }
 void BM_TickReference(benchmark::State& s) { tick(s, true); }
+void BM_TickAllOutputs(benchmark::State& s) { tick(s, false, true); }
 
 void BM_Magnitudes(benchmark::State& state)
 {
@@ -85,6 +105,7 @@ void BM_ScanReference(benchmark::State& s) { scanOnly(s, true); }
 } // namespace
 
 BENCHMARK(BM_TickFast)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TickAllOutputs)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_TickReference)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Magnitudes)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanFast)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

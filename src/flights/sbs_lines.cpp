@@ -2,6 +2,7 @@
 #include "flights/sbs_lines.h"
 
 #include <charconv>
+#include <climits>
 #include <cstdio>
 
 #include "core/line_sink.h"
@@ -60,6 +61,22 @@ void appendCountdown(std::string& s, int32_t v)
     s += v > 0 ? "-1" : "0";
 }
 
+// The stamp only changes once a second, and a round writes thousands of lines within one.
+const std::string& stampOf(const Clock& clock)
+{
+    static thread_local int64_t second = INT64_MIN;
+    static thread_local const Clock* owner = nullptr;
+    static thread_local std::string text;
+    const int64_t ms = clock.utcMs();
+    const int64_t now = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+    if (now != second || owner != &clock) {
+        text = lineTimeStamp(clock.localTime());
+        second = now;
+        owner = &clock;
+    }
+    return text;
+}
+
 std::string head(const char* kind, const char* icao, const std::string& stamp)
 {
     std::string s;
@@ -76,12 +93,35 @@ std::string head(const char* kind, const char* icao, const std::string& stamp)
 
 } // namespace
 
+// Built digit by digit: it is taken once per decoded frame, and printf dominated a full round.
 std::string lineTimeStamp(const LocalDateTime& t)
 {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d,%02d:%02d:%02d.000", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    return buf;
+    char buf[32];
+    int n = 0;
+    auto digits = [&buf, &n](int v, int width) {
+        if (v < 0) v = 0;
+        char tmp[12];
+        int k = 0;
+        do {
+            tmp[k++] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        } while (v > 0 && k < 11);
+        for (int pad = k; pad < width; ++pad) buf[n++] = '0';
+        while (k > 0) buf[n++] = tmp[--k];
+    };
+    digits(t.year, 4);
+    buf[n++] = '/';
+    digits(t.month, 2);
+    buf[n++] = '/';
+    digits(t.day, 2);
+    buf[n++] = ',';
+    digits(t.hour, 2);
+    buf[n++] = ':';
+    digits(t.minute, 2);
+    buf[n++] = ':';
+    digits(t.second, 2);
+    for (char c : {'.', '0', '0', '0'}) buf[n++] = c;
+    return std::string(buf, static_cast<std::size_t>(n));
 }
 
 std::string airLine(const char* icao, const std::string& stamp)
@@ -203,13 +243,13 @@ std::string msgLine(int type, const TFlight& rec, const std::string& stamp)
 void sendAirLine(LineSink& sink, const Clock& clock, const char* icao)
 {
     if (!sink.anyLineClient()) return;
-    sink.sendToLineClients(airLine(icao, lineTimeStamp(clock.localTime())));
+    sink.sendToLineClients(airLine(icao, stampOf(clock)));
 }
 
 void sendStaLine(LineSink& sink, const Clock& clock, const char* icao, const char* status)
 {
     if (!sink.anyLineClient()) return;
-    sink.sendToLineClients(staLine(icao, lineTimeStamp(clock.localTime()), status));
+    sink.sendToLineClients(staLine(icao, stampOf(clock), status));
 }
 
 void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const TFlight& rec,
@@ -236,7 +276,7 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     default: break;
     }
     if (type == 0) return;
-    const std::string stamp = lineTimeStamp(clock.localTime()); // one per frame, both T fields
+    const std::string& stamp = stampOf(clock); // one per frame, both T fields
     if (type == 1 && callsignChanged) sink.sendToLineClients(idLine(rec, stamp));
     sink.sendToLineClients(msgLine(type, rec, stamp));
 }
