@@ -27,7 +27,7 @@ public:
 class SteppingClock final : public Clock {
 public:
     mutable int readings = 0;
-    int64_t utcMs() const override { return 0; }
+    int64_t utcMs() const override { return 1772600760000LL + readings * 1000LL; }
     LocalDateTime localTime() const override { return {2026, 3, 4, 5, 6, readings++}; }
 };
 
