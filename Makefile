@@ -2,7 +2,6 @@
 BUILD_TEST    := build/test
 BUILD_RELEASE := build/release
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
-SECONDS_DEMO  ?= 60
 
 .PHONY: run test deps release test-build bench clean
 
@@ -13,8 +12,20 @@ release: deps
 	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNOCK_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
 
+# With a dongle the receiver runs on it; without one on the simulated dongle's demo sky. "-run"
+# presses START by itself; q or Ctrl-C ends it (settings saved).
+VARNOCK_BIN := $(BUILD_RELEASE)/src/varnock
+SIMDONGLE   := $(CURDIR)/$(BUILD_RELEASE)/src/streaming/simdongle/libvarnock_simdongle.so
+
 run: release
-	$(BUILD_RELEASE)/tools/varnock-replay --scenario demo --seconds $(SECONDS_DEMO)
+	@n=$$(env -u VARNOCK_RTLSDR_LIB $(VARNOCK_BIN) --device-count 2>/dev/null || echo 0); \
+	if [ "$${n:-0}" -gt 0 ] 2>/dev/null; then \
+	  echo "$$n dongle(s) found: receiving from the first."; \
+	  exec env -u VARNOCK_RTLSDR_LIB $(VARNOCK_BIN) -run; \
+	else \
+	  echo "No dongle found: receiving from the simulated dongle's demo sky."; \
+	  exec env VARNOCK_RTLSDR_LIB=$(SIMDONGLE) VARNOCK_SIM_SOURCE=demo $(VARNOCK_BIN) -run; \
+	fi
 
 test-build: deps
 	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \

@@ -9,6 +9,7 @@
 #include "core/receiver.h"
 #include "core/replay_driver.h"
 #include "demod/magnitude.h"
+#include "flights/http_tables.h"
 #include "replay_options.h"
 #include "replay_outputs.h"
 #include "serve.h"
@@ -113,6 +114,10 @@ int main(int argc, char** argv)
 
     if (opt.list)
         for (const auto& item : rx.list.items()) std::fprintf(stdout, "%s\n", item.text.c_str());
+    if (opt.httpTable > 0) {
+        const std::string table = httpTableText(opt.httpTable, rx);
+        std::fwrite(table.data(), 1, table.size(), stdout);
+    }
     std::fflush(stdout);
 
     if (!source->error().empty()) {

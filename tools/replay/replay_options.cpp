@@ -26,6 +26,7 @@ const char* usageText()
            "  --list            print the list as the last 2 s round leaves it\n"
            "  --modeac          Mode A/C replies at 2,068,965 S/s (the scenario is then the Mode A/C sky)\n"
            "  --newp            with --modeac: the alternative pulse detector\n"
+           "  --http-table N    print HTTP table N (1-3; 4 is the status page) at the end\n"
            "  --serve BASE      open the servers on BASE+1 (raw), +2 (UDP), +4 (30003) and stream in real time\n"
            "  --reference-scan  use the plain preamble scan (for comparisons)\n"
            "  --help            this text\n";

@@ -1,0 +1,334 @@
+// IniFile: line scanning, value conversions and the write-through replacement of the file.
+#include "app/ini_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varnock {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+// Where a key stands in the text, or where it would go.
+struct Location {
+    bool sectionFound = false;
+    bool keyFound = false;
+    std::size_t keyBegin = 0, keyEnd = 0; // the key line without its line break
+    std::string_view fileKey;             // the key as spelled in the file
+    std::string_view value;
+    std::size_t insertAt = 0;             // after the last non-blank line of the section
+    bool insertNeedsBreakFirst = false;   // that line is the last of the file and has no break
+};
+
+Location locate(std::string_view text, std::string_view section, std::string_view key)
+{
+    Location loc;
+    bool inSection = false;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t nl = text.find('\n', pos);
+        std::size_t end = nl == std::string_view::npos ? text.size() : nl;
+        std::size_t next = nl == std::string_view::npos ? text.size() : nl + 1;
+        std::size_t contentEnd = end;
+        if (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
+        std::string_view line = trim(text.substr(pos, contentEnd - pos));
+
+        if (!line.empty() && line.front() == '[') {
+            if (inSection) break; // only the first section of that name counts
+            std::size_t close = line.find(']');
+            std::string_view name = trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+            if (sameName(name, section)) {
+                inSection = true;
+                loc.sectionFound = true;
+                loc.insertAt = next;
+                loc.insertNeedsBreakFirst = nl == std::string_view::npos;
+            }
+        } else if (inSection && !line.empty()) {
+            loc.insertAt = next;
+            loc.insertNeedsBreakFirst = nl == std::string_view::npos;
+            if (line.front() != ';' && line.front() != '#') {
+                std::size_t eq = line.find('=');
+                if (eq != std::string_view::npos && sameName(trim(line.substr(0, eq)), key)) {
+                    loc.keyFound = true;
+                    loc.keyBegin = pos;
+                    loc.keyEnd = contentEnd;
+                    loc.fileKey = trim(line.substr(0, eq));
+                    loc.value = trim(line.substr(eq + 1));
+                    return loc;
+                }
+            }
+        }
+        pos = next;
+    }
+    return loc;
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+ReadResult readWholeFile(const std::string& path, std::string& out)
+{
+    out.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool bad = std::ferror(f) != 0;
+    std::fclose(f);
+    return bad ? ReadResult::Failed : ReadResult::Ok;
+}
+
+bool writeAll(std::FILE* f, const std::string& text)
+{
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = std::fflush(f) == 0 && ok;
+    return ok;
+}
+
+// A temporary file beside the target renamed over it, so a reader never sees half a file. When the
+// folder refuses new files the target itself is rewritten, if it allows that.
+bool replaceFile(const std::string& path, const std::string& text)
+{
+    std::string tmpl = path + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f) return false;
+        bool ok = writeAll(f, text);
+        return std::fclose(f) == 0 && ok;
+    }
+    struct stat st {};
+    mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    ::fchmod(fd, mode);
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) {
+        ::close(fd);
+        ::unlink(name.data());
+        return false;
+    }
+    bool ok = writeAll(f, text);
+    ok = std::fclose(f) == 0 && ok;
+    if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
+    if (!ok) ::unlink(name.data());
+    return ok;
+}
+
+} // namespace
+
+char IniFile::decimalSeparator() const
+{
+    if (separator_) return *separator_;
+    const std::lconv* lc = std::localeconv();
+    if (lc == nullptr || lc->decimal_point == nullptr || lc->decimal_point[0] == '\0') return '.';
+    return lc->decimal_point[0];
+}
+
+std::optional<std::string> IniFile::readValue(std::string_view section, std::string_view key) const
+{
+    std::string text;
+    if (readWholeFile(path_, text) != ReadResult::Ok) return std::nullopt;
+    Location loc = locate(text, section, key);
+    if (!loc.keyFound) return std::nullopt;
+    return std::string(loc.value);
+}
+
+std::string IniFile::readString(std::string_view section, std::string_view key, const std::string& def) const
+{
+    std::optional<std::string> v = readValue(section, key);
+    return v ? *v : def;
+}
+
+int IniFile::readInt(std::string_view section, std::string_view key, int def) const
+{
+    std::optional<std::string> v = readValue(section, key);
+    if (!v) return def;
+    return parseInt(*v).value_or(def);
+}
+
+bool IniFile::readBool(std::string_view section, std::string_view key, bool def) const
+{
+    std::optional<std::string> v = readValue(section, key);
+    if (!v) return def;
+    std::optional<int> n = parseInt(*v);
+    return n ? *n != 0 : def;
+}
+
+double IniFile::readFloat(std::string_view section, std::string_view key, double def) const
+{
+    std::optional<std::string> v = readValue(section, key);
+    if (!v) return def;
+    return parseFloat(*v, decimalSeparator()).value_or(def);
+}
+
+bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+{
+    std::string text;
+    if (readWholeFile(path_, text) == ReadResult::Failed) return false; // never overwrite what we cannot read
+
+    // A line break inside a value would start a line of its own and could forge other keys.
+    std::string clean(value);
+    for (char& c : clean)
+        if (c == '\r' || c == '\n') c = ' ';
+
+    std::size_t firstBreak = text.find('\n');
+    const char* nl = (firstBreak != std::string::npos && firstBreak > 0 && text[firstBreak - 1] == '\r') ? "\r\n" : "\n";
+
+    Location loc = locate(text, section, key);
+    if (loc.keyFound) {
+        std::string line = std::string(loc.fileKey) + "=" + clean;
+        text.replace(loc.keyBegin, loc.keyEnd - loc.keyBegin, line);
+    } else if (loc.sectionFound) {
+        std::string line = std::string(key) + "=" + clean;
+        std::string insert = loc.insertNeedsBreakFirst ? nl + line : line + nl;
+        text.insert(loc.insertAt, insert);
+    } else {
+        if (!text.empty() && text.back() != '\n') text += nl;
+        text += "[";
+        text += section;
+        text += "]";
+        text += nl;
+        text += key;
+        text += "=";
+        text += clean;
+        text += nl;
+    }
+    return replaceFile(path_, text);
+}
+
+bool IniFile::writeInt(std::string_view section, std::string_view key, int value)
+{
+    return writeString(section, key, std::to_string(value));
+}
+
+bool IniFile::writeBool(std::string_view section, std::string_view key, bool value)
+{
+    return writeString(section, key, value ? "1" : "0");
+}
+
+bool IniFile::writeFloat(std::string_view section, std::string_view key, double value)
+{
+    return writeString(section, key, formatFloat(value, decimalSeparator()));
+}
+
+std::optional<int> IniFile::parseInt(std::string_view text)
+{
+    text = trim(text);
+    constexpr std::int64_t kMax = std::numeric_limits<int>::max();
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        std::int64_t v = 0;
+        for (char c : text.substr(2)) {
+            int d;
+            if (c >= '0' && c <= '9') d = c - '0';
+            else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+            else return std::nullopt;
+            v = v * 16 + d;
+            if (v > kMax) return std::nullopt;
+        }
+        return static_cast<int>(v);
+    }
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return std::nullopt;
+    std::int64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + (c - '0');
+        if (v > kMax + 1) return std::nullopt;
+    }
+    if (negative) v = -v;
+    if (v > kMax || v < std::numeric_limits<int>::min()) return std::nullopt;
+    return static_cast<int>(v);
+}
+
+std::optional<double> IniFile::parseFloat(std::string_view text, char separator)
+{
+    text = trim(text);
+    // Checked by hand first: from_chars would also take "inf", "nan" and a '.' under a ',' locale.
+    std::string canonical;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-') canonical += '-';
+        ++i;
+    }
+    std::size_t mantissaDigits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        canonical += text[i++];
+        ++mantissaDigits;
+    }
+    if (i < text.size() && text[i] == separator) {
+        canonical += '.';
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            canonical += text[i++];
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0) return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        canonical += 'e';
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) canonical += text[i++];
+        std::size_t expDigits = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            canonical += text[i++];
+            ++expDigits;
+        }
+        if (expDigits == 0) return std::nullopt;
+    }
+    if (i != text.size()) return std::nullopt;
+    double v = 0.0;
+    auto [end, ec] = std::from_chars(canonical.data(), canonical.data() + canonical.size(), v);
+    if (ec != std::errc() || end != canonical.data() + canonical.size()) return std::nullopt;
+    return v;
+}
+
+std::string IniFile::formatFloat(double value, char separator)
+{
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    if (ec != std::errc()) return "0";
+    std::string s(buf, end);
+    for (char& c : s)
+        if (c == '.') c = separator;
+    return s;
+}
+
+} // namespace varnock
