@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/switches.h"
+#include "net/direct_connections.h"
 #include "net/http_server.h"
 #include "streaming/rtlsdr_api.h"
 
@@ -82,6 +83,7 @@ int main(int argc, char** argv)
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("varnock");
+    useDirectConnections();
 
     std::vector<std::string> args(argv, argv + argc);
     const Switches switches(args);

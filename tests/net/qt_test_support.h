@@ -10,6 +10,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "net/direct_connections.h"
+
 namespace varnock::test {
 
 inline QCoreApplication& qtApp()
@@ -17,7 +19,11 @@ inline QCoreApplication& qtApp()
     static int argc = 1;
     static char name[] = "varnock-test";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = new QCoreApplication(argc, argv); // lives until exit
+    static QCoreApplication* app = [] {
+        auto* a = new QCoreApplication(argc, argv); // lives until exit
+        useDirectConnections();
+        return a;
+    }();
     return *app;
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/engine.h"
 #include "demod/magnitude.h"
+#include "net/direct_connections.h"
 #include "net/server_port_plan.h"
 
 namespace varnock::replay {
@@ -29,6 +30,7 @@ int runServe(const Options& opt, BufferSource& source)
     char name[] = "varnock-replay";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
+    useDirectConnections();
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
