@@ -36,7 +36,8 @@ test: test-build
 	cd $(BUILD_TEST) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-bench: deps
+bench:
+	@bash scripts/install-deps.sh --bench
 	@cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNOCK_TESTS=OFF -DVARNOCK_BENCH=ON >/dev/null
 	@cmake --build build/bench -j $(JOBS)
 	@echo "Benchmarks built in build/bench/bench; run them by hand (see README)."

@@ -9,6 +9,8 @@ packages=(
   xvfb xauth fonts-liberation
   libgtest-dev libbenchmark-dev
 )
+# The benchmarks also load the HTTP server with wrk.
+if [ "${1:-}" = "--bench" ]; then packages+=(wrk); fi
 
 missing=()
 for p in "${packages[@]}"; do

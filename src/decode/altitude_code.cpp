@@ -1,7 +1,7 @@
 // Altitude codes (Q-bit 25 ft and Gillham 100 ft) and the flight-level text.
 #include <cmath>
-#include <cstdio>
 
+#include "core/decimal_text.h"
 #include "decode/field_codes.h"
 
 namespace varnock {
@@ -76,8 +76,9 @@ void formatFlightLevel(TFlight& rec)
         return;
     }
     char buf[16];
-    const int n = std::snprintf(buf, sizeof buf, "F%3.3d", roundHalfEven(rec.altitude / 100.0));
-    rec.altstr.assign(buf, static_cast<std::size_t>(n));
+    buf[0] = 'F';
+    const std::size_t n = 1 + formatPaddedInt(buf + 1, roundHalfEven(rec.altitude / 100.0), 3, '0');
+    rec.altstr.assign(buf, n);
 }
 
 void setGroundAltitude(TFlight& rec)

@@ -147,10 +147,17 @@ int cprNL(double absLat)
     const NlTable& t = nlTable();
     const long double x = absLat;
     if (!(x <= t.v[1])) return 0; // above 90, or NaN
-    // The table falls with n; on a transition latitude itself the larger count wins.
-    for (int n = 59; n >= 1; --n)
-        if (x <= t.v[static_cast<std::size_t>(n)]) return n;
-    return 0;
+    // The table falls with n: the largest n with x <= v[n], so on a transition latitude itself
+    // the larger count wins. Bisection, as every position frame asks twice.
+    int lo = 1, hi = 59;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (x <= t.v[static_cast<std::size_t>(mid)])
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
 }
 
 double cprMod(double a, double b)

@@ -1,19 +1,18 @@
 // Column texts of the aircraft view; every integer below -998 is unknown and shows as blanks.
 #include "flights/list_lines.h"
 
-#include <cstdio>
-
+#include "core/decimal_text.h"
 #include "flights/flight.h"
 
 namespace varnock {
 
 namespace {
 
-std::string formatted(const char* fmt, int v)
+std::string padded(int v, int width, char pad)
 {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, fmt, v);
-    return buf;
+    std::string s;
+    appendPaddedInt(s, v, width, pad);
+    return s;
 }
 
 template <std::size_t N>
@@ -49,7 +48,7 @@ std::string altColumn(const TFlight& rec)
         if (rec.mcpalt == (rec.altitude + 40) / 100)
             s += "=   ";
         else
-            s += ">" + formatted("%03d", rec.mcpalt);
+            s += ">" + padded(rec.mcpalt, 3, '0');
     } else {
         s += "    ";
     }
@@ -60,18 +59,18 @@ std::string vsColumn(const TFlight& rec)
 {
     const int v = rec.vrate;
     if (v == kUnknownAlt || (v >= -100 && v <= 100)) return "   ";
-    if (v < -100) return "-" + formatted("%2d", (-v - 25) / 100);
-    return "+" + formatted("%2d", (v + 25) / 100);
+    if (v < -100) return "-" + padded((-v - 25) / 100, 2, ' ');
+    return "+" + padded((v + 25) / 100, 2, ' ');
 }
 
 std::string gsColumn(const TFlight& rec)
 {
-    return rec.gs >= 0 ? formatted("%3d", rec.gs) : "   ";
+    return rec.gs >= 0 ? padded(rec.gs, 3, ' ') : "   ";
 }
 
 std::string ttColumn(const TFlight& rec)
 {
-    return rec.track >= 0 ? formatted("%03d", rec.track) : "   ";
+    return rec.track >= 0 ? padded(rec.track, 3, '0') : "   ";
 }
 
 std::string flagsColumn(TFlight& rec)

@@ -11,8 +11,8 @@ namespace varnock {
 
 namespace {
 
-constexpr const char* kIds = ",111,11111,";
-constexpr const char* kFlightId = ",111111,";
+constexpr std::string_view kIds = ",111,11111,";
+constexpr std::string_view kFlightId = ",111111,";
 
 void appendInt(std::string& s, int32_t v)
 {
@@ -77,10 +77,8 @@ const std::string& stampOf(const Clock& clock)
     return text;
 }
 
-std::string head(const char* kind, const char* icao, const std::string& stamp)
+void appendHead(std::string& s, std::string_view kind, const char* icao, const std::string& stamp)
 {
-    std::string s;
-    s.reserve(160);
     s += kind;
     s += kIds;
     s += icao;
@@ -88,6 +86,17 @@ std::string head(const char* kind, const char* icao, const std::string& stamp)
     s += stamp;
     s += ',';
     s += stamp;
+}
+
+// One buffer reused for every line the sender builds: a full round makes tens of thousands.
+std::string& scratch()
+{
+    static thread_local std::string s = [] {
+        std::string b;
+        b.reserve(256);
+        return b;
+    }();
+    s.clear();
     return s;
 }
 
@@ -124,37 +133,36 @@ std::string lineTimeStamp(const LocalDateTime& t)
     return std::string(buf, static_cast<std::size_t>(n));
 }
 
-std::string airLine(const char* icao, const std::string& stamp)
+namespace {
+
+void appendAirLine(std::string& s, const char* icao, const std::string& stamp)
 {
-    std::string s = head("AIR,", icao, stamp);
+    appendHead(s, "AIR,", icao, stamp);
     s += "\r\n";
-    return s;
 }
 
-std::string staLine(const char* icao, const std::string& stamp, const char* status)
+void appendStaLine(std::string& s, const char* icao, const std::string& stamp, const char* status)
 {
-    std::string s = head("STA,", icao, stamp);
+    appendHead(s, "STA,", icao, stamp);
     s += ',';
     s += status;
     s += "\r\n";
-    return s;
 }
 
-std::string idLine(const TFlight& rec, const std::string& stamp)
+void appendIdLine(std::string& s, const TFlight& rec, const std::string& stamp)
 {
-    std::string s = head("ID,", rec.icao.c_str(), stamp);
+    appendHead(s, "ID,", rec.icao.c_str(), stamp);
     s += ',';
     appendTrimmed(s, rec.callsign);
     s += "\r\n";
-    return s;
 }
 
-std::string msgLine(int type, const TFlight& rec, const std::string& stamp)
+void appendMsgLine(std::string& s, int type, const TFlight& rec, const std::string& stamp)
 {
-    static constexpr const char* kKinds[] = {"", "MSG,1", "MSG,2", "MSG,3", "MSG,4",
-                                             "MSG,5", "MSG,6", "MSG,7", "MSG,8"};
-    if (type < 1 || type > 8) return {};
-    std::string s = head(kKinds[type], rec.icao.c_str(), stamp);
+    static constexpr std::string_view kKinds[] = {"", "MSG,1", "MSG,2", "MSG,3", "MSG,4",
+                                                  "MSG,5", "MSG,6", "MSG,7", "MSG,8"};
+    if (type < 1 || type > 8) return;
+    appendHead(s, kKinds[type], rec.icao.c_str(), stamp);
     switch (type) {
     case 1:
         s += ',';
@@ -237,19 +245,52 @@ std::string msgLine(int type, const TFlight& rec, const std::string& stamp)
         break;
     }
     s += "\r\n";
+}
+
+} // namespace
+
+std::string airLine(const char* icao, const std::string& stamp)
+{
+    std::string s;
+    appendAirLine(s, icao, stamp);
+    return s;
+}
+
+std::string staLine(const char* icao, const std::string& stamp, const char* status)
+{
+    std::string s;
+    appendStaLine(s, icao, stamp, status);
+    return s;
+}
+
+std::string idLine(const TFlight& rec, const std::string& stamp)
+{
+    std::string s;
+    appendIdLine(s, rec, stamp);
+    return s;
+}
+
+std::string msgLine(int type, const TFlight& rec, const std::string& stamp)
+{
+    std::string s;
+    appendMsgLine(s, type, rec, stamp);
     return s;
 }
 
 void sendAirLine(LineSink& sink, const Clock& clock, const char* icao)
 {
     if (!sink.anyLineClient()) return;
-    sink.sendToLineClients(airLine(icao, stampOf(clock)));
+    std::string& s = scratch();
+    appendAirLine(s, icao, stampOf(clock));
+    sink.sendToLineClients(s);
 }
 
 void sendStaLine(LineSink& sink, const Clock& clock, const char* icao, const char* status)
 {
     if (!sink.anyLineClient()) return;
-    sink.sendToLineClients(staLine(icao, stampOf(clock), status));
+    std::string& s = scratch();
+    appendStaLine(s, icao, stampOf(clock), status);
+    sink.sendToLineClients(s);
 }
 
 void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const TFlight& rec,
@@ -277,8 +318,14 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     }
     if (type == 0) return;
     const std::string& stamp = stampOf(clock); // one per frame, both T fields
-    if (type == 1 && callsignChanged) sink.sendToLineClients(idLine(rec, stamp));
-    sink.sendToLineClients(msgLine(type, rec, stamp));
+    std::string& s = scratch();
+    if (type == 1 && callsignChanged) {
+        appendIdLine(s, rec, stamp);
+        sink.sendToLineClients(s);
+        s.clear();
+    }
+    appendMsgLine(s, type, rec, stamp);
+    sink.sendToLineClients(s);
 }
 
 } // namespace varnock
