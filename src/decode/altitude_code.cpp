@@ -77,7 +77,11 @@ void formatFlightLevel(TFlight& rec)
     }
     char buf[16];
     buf[0] = 'F';
-    const std::size_t n = 1 + formatPaddedInt(buf + 1, roundHalfEven(rec.altitude / 100.0), 3, '0');
+    // Hundreds of feet, half to even, in integers: this runs for every altitude decoded.
+    int fl = rec.altitude / 100;
+    const int rest = rec.altitude % 100;
+    if (rest > 50 || (rest == 50 && fl % 2 != 0)) ++fl;
+    const std::size_t n = 1 + formatPaddedInt(buf + 1, fl, 3, '0');
     rec.altstr.assign(buf, n);
 }
 

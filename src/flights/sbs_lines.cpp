@@ -61,31 +61,38 @@ void appendCountdown(std::string& s, int32_t v)
     s += v > 0 ? "-1" : "0";
 }
 
-// The stamp only changes once a second, and a round writes thousands of lines within one.
-const std::string& stampOf(const Clock& clock)
+std::string headTail(const std::string& stamp)
+{
+    std::string t(kFlightId);
+    t += stamp;
+    t += ',';
+    t += stamp;
+    return t;
+}
+
+// The stamp only changes once a second, and a round writes thousands of lines within one; what
+// follows the address (flight id and both stamps) is kept ready for the second.
+const std::string& headTailOf(const Clock& clock)
 {
     static thread_local int64_t second = INT64_MIN;
     static thread_local const Clock* owner = nullptr;
-    static thread_local std::string text;
+    static thread_local std::string tail;
     const int64_t ms = clock.utcMs();
     const int64_t now = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
     if (now != second || owner != &clock) {
-        text = lineTimeStamp(clock.localTime());
+        tail = headTail(lineTimeStamp(clock.localTime()));
         second = now;
         owner = &clock;
     }
-    return text;
+    return tail;
 }
 
-void appendHead(std::string& s, std::string_view kind, const char* icao, const std::string& stamp)
+void appendHead(std::string& s, std::string_view kind, const char* icao, std::string_view tail)
 {
     s += kind;
     s += kIds;
     s += icao;
-    s += kFlightId;
-    s += stamp;
-    s += ',';
-    s += stamp;
+    s += tail;
 }
 
 // One buffer reused for every line the sender builds: a full round makes tens of thousands.
@@ -135,34 +142,34 @@ std::string lineTimeStamp(const LocalDateTime& t)
 
 namespace {
 
-void appendAirLine(std::string& s, const char* icao, const std::string& stamp)
+void appendAirLine(std::string& s, const char* icao, std::string_view tail)
 {
-    appendHead(s, "AIR,", icao, stamp);
+    appendHead(s, "AIR,", icao, tail);
     s += "\r\n";
 }
 
-void appendStaLine(std::string& s, const char* icao, const std::string& stamp, const char* status)
+void appendStaLine(std::string& s, const char* icao, std::string_view tail, const char* status)
 {
-    appendHead(s, "STA,", icao, stamp);
+    appendHead(s, "STA,", icao, tail);
     s += ',';
     s += status;
     s += "\r\n";
 }
 
-void appendIdLine(std::string& s, const TFlight& rec, const std::string& stamp)
+void appendIdLine(std::string& s, const TFlight& rec, std::string_view tail)
 {
-    appendHead(s, "ID,", rec.icao.c_str(), stamp);
+    appendHead(s, "ID,", rec.icao.c_str(), tail);
     s += ',';
     appendTrimmed(s, rec.callsign);
     s += "\r\n";
 }
 
-void appendMsgLine(std::string& s, int type, const TFlight& rec, const std::string& stamp)
+void appendMsgLine(std::string& s, int type, const TFlight& rec, std::string_view tail)
 {
     static constexpr std::string_view kKinds[] = {"", "MSG,1", "MSG,2", "MSG,3", "MSG,4",
                                                   "MSG,5", "MSG,6", "MSG,7", "MSG,8"};
     if (type < 1 || type > 8) return;
-    appendHead(s, kKinds[type], rec.icao.c_str(), stamp);
+    appendHead(s, kKinds[type], rec.icao.c_str(), tail);
     switch (type) {
     case 1:
         s += ',';
@@ -252,28 +259,28 @@ void appendMsgLine(std::string& s, int type, const TFlight& rec, const std::stri
 std::string airLine(const char* icao, const std::string& stamp)
 {
     std::string s;
-    appendAirLine(s, icao, stamp);
+    appendAirLine(s, icao, headTail(stamp));
     return s;
 }
 
 std::string staLine(const char* icao, const std::string& stamp, const char* status)
 {
     std::string s;
-    appendStaLine(s, icao, stamp, status);
+    appendStaLine(s, icao, headTail(stamp), status);
     return s;
 }
 
 std::string idLine(const TFlight& rec, const std::string& stamp)
 {
     std::string s;
-    appendIdLine(s, rec, stamp);
+    appendIdLine(s, rec, headTail(stamp));
     return s;
 }
 
 std::string msgLine(int type, const TFlight& rec, const std::string& stamp)
 {
     std::string s;
-    appendMsgLine(s, type, rec, stamp);
+    appendMsgLine(s, type, rec, headTail(stamp));
     return s;
 }
 
@@ -281,7 +288,7 @@ void sendAirLine(LineSink& sink, const Clock& clock, const char* icao)
 {
     if (!sink.anyLineClient()) return;
     std::string& s = scratch();
-    appendAirLine(s, icao, stampOf(clock));
+    appendAirLine(s, icao, headTailOf(clock));
     sink.sendToLineClients(s);
 }
 
@@ -289,7 +296,7 @@ void sendStaLine(LineSink& sink, const Clock& clock, const char* icao, const cha
 {
     if (!sink.anyLineClient()) return;
     std::string& s = scratch();
-    appendStaLine(s, icao, stampOf(clock), status);
+    appendStaLine(s, icao, headTailOf(clock), status);
     sink.sendToLineClients(s);
 }
 
@@ -317,14 +324,14 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     default: break;
     }
     if (type == 0) return;
-    const std::string& stamp = stampOf(clock); // one per frame, both T fields
+    const std::string& tail = headTailOf(clock); // one stamp per frame, both T fields
     std::string& s = scratch();
     if (type == 1 && callsignChanged) {
-        appendIdLine(s, rec, stamp);
+        appendIdLine(s, rec, tail);
         sink.sendToLineClients(s);
         s.clear();
     }
-    appendMsgLine(s, type, rec, stamp);
+    appendMsgLine(s, type, rec, tail);
     sink.sendToLineClients(s);
 }
 
