@@ -9,6 +9,37 @@
 
 namespace varnock {
 
+// Built digit by digit: it is taken once per decoded frame, and printf dominated a full round.
+std::string lineTimeStamp(const LocalDateTime& t)
+{
+    char buf[32];
+    int n = 0;
+    auto digits = [&buf, &n](int v, int width) {
+        if (v < 0) v = 0;
+        char tmp[12];
+        int k = 0;
+        do {
+            tmp[k++] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        } while (v > 0 && k < 11);
+        for (int pad = k; pad < width; ++pad) buf[n++] = '0';
+        while (k > 0) buf[n++] = tmp[--k];
+    };
+    digits(t.year, 4);
+    buf[n++] = '/';
+    digits(t.month, 2);
+    buf[n++] = '/';
+    digits(t.day, 2);
+    buf[n++] = ',';
+    digits(t.hour, 2);
+    buf[n++] = ':';
+    digits(t.minute, 2);
+    buf[n++] = ':';
+    digits(t.second, 2);
+    for (char c : {'.', '0', '0', '0'}) buf[n++] = c;
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
 namespace {
 
 constexpr std::string_view kIds = ",111,11111,";
@@ -106,41 +137,6 @@ std::string& scratch()
     s.clear();
     return s;
 }
-
-} // namespace
-
-// Built digit by digit: it is taken once per decoded frame, and printf dominated a full round.
-std::string lineTimeStamp(const LocalDateTime& t)
-{
-    char buf[32];
-    int n = 0;
-    auto digits = [&buf, &n](int v, int width) {
-        if (v < 0) v = 0;
-        char tmp[12];
-        int k = 0;
-        do {
-            tmp[k++] = static_cast<char>('0' + v % 10);
-            v /= 10;
-        } while (v > 0 && k < 11);
-        for (int pad = k; pad < width; ++pad) buf[n++] = '0';
-        while (k > 0) buf[n++] = tmp[--k];
-    };
-    digits(t.year, 4);
-    buf[n++] = '/';
-    digits(t.month, 2);
-    buf[n++] = '/';
-    digits(t.day, 2);
-    buf[n++] = ',';
-    digits(t.hour, 2);
-    buf[n++] = ':';
-    digits(t.minute, 2);
-    buf[n++] = ':';
-    digits(t.second, 2);
-    for (char c : {'.', '0', '0', '0'}) buf[n++] = c;
-    return std::string(buf, static_cast<std::size_t>(n));
-}
-
-namespace {
 
 void appendAirLine(std::string& s, const char* icao, std::string_view tail)
 {
