@@ -7,7 +7,7 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "synth/frame_builder.h"
 
 using namespace varnock;

@@ -6,7 +6,7 @@
 #include "core/clock.h"
 #include "core/line_sink.h"
 #include "core/output_sinks.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "demod/magnitude.h"
 #include "demod/modes_scan.h"
 #include "synth/scenario.h"

@@ -6,7 +6,7 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "flights/http_tables.h"
 
 namespace varnock {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/view.h"
-#include "core/list_model.h"
+#include "flights/list_model.h"
 
 namespace varnock {
 

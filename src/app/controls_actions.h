@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/device_control.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 
 namespace varnock {
 

@@ -12,7 +12,7 @@
 
 #include "app/settings.h"
 #include "app/switches.h"
-#include "core/list_model.h"
+#include "flights/list_model.h"
 #include "net/server_port_plan.h"
 #include "streaming/rtlsdr_api.h"
 

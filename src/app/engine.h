@@ -13,7 +13,7 @@
 #include "core/clock.h"
 #include "core/controls.h"
 #include "core/line_sink.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "net/net_servers.h"
 #include "net/server_port_plan.h"
 #include "streaming/rtlsdr_api.h"

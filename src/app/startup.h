@@ -11,7 +11,7 @@
 #include "app/settings.h"
 #include "app/switches.h"
 #include "core/clock.h"
-#include "core/list_model.h"
+#include "flights/list_model.h"
 
 namespace varnock {
 

@@ -1,6 +1,6 @@
 // decodeCommB: the register guessed from the MB bits picks its decoder.
 #include "decode/comm_b.h"
-#include "flights/commb_infer.h"
+#include "decode/commb_infer.h"
 
 namespace varnock {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "core/home_location.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 
 namespace varnock {
 

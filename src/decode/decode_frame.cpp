@@ -8,7 +8,7 @@
 #include "decode/comm_b.h"
 #include "decode/extended_squitter.h"
 #include "decode/reply_decoders.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 #include "flights/sbs_lines.h"
 
 namespace varnock {

@@ -2,7 +2,7 @@
 #include <array>
 
 #include "decode/extended_squitter.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 
 namespace varnock {
 

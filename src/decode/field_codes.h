@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "flights/flight.h"
+#include "core/flight.h"
 
 namespace varnock {
 

@@ -6,7 +6,7 @@
 #include "core/command_line_options.h"
 #include "demod/modeac_counts.h"
 #include "demod/modeac_reply.h"
-#include "demod/processing_tick.h"
+#include "receiver/processing_tick.h"
 
 namespace varnock {
 

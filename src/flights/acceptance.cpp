@@ -1,5 +1,5 @@
 // Acceptance of Mode-S candidates: no bit repair; a frame passes as sliced or is dropped.
-#include "demod/acceptance.h"
+#include "flights/acceptance.h"
 
 #include "demod/parity.h"
 #include "flights/aircraft_table.h"

@@ -6,7 +6,7 @@
 #include "core/clock.h"
 #include "core/line_sink.h"
 #include "decode/decode_frame.h"
-#include "flights/commb_infer.h"
+#include "decode/commb_infer.h"
 #include "flights/sbs_lines.h"
 
 namespace varnock {

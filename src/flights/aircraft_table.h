@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "flights/flight.h"
+#include "core/flight.h"
 
 namespace varnock {
 

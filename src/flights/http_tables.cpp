@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "core/clock.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 
 namespace varnock {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "flights/flight.h"
+#include "core/flight.h"
 
 namespace varnock {
 

@@ -2,7 +2,7 @@
 #include "flights/list_lines.h"
 
 #include "core/decimal_text.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 
 namespace varnock {
 

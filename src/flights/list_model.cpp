@@ -1,5 +1,5 @@
 // The list behind `memo1`: bounded while packets scroll, sorted insertion for the aircraft view.
-#include "core/list_model.h"
+#include "flights/list_model.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/list_model.h"
+#include "flights/list_model.h"
 
 namespace varnock {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/clock.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 
 namespace varnock {
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "core/line_sink.h"
-#include "core/list_model.h"
+#include "flights/list_model.h"
 #include "decode/decode_frame.h"
 #include "demod/modeac_counts.h"
-#include "demod/processing_tick.h"
+#include "receiver/processing_tick.h"
 #include "flights/aircraft_table.h"
 #include "flights/list_lines.h"
 

@@ -14,7 +14,7 @@
 
 #include <zlib.h>
 
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 
 namespace varnock {
 

@@ -1,7 +1,7 @@
 // The processing tick: the spine of the receiver, run on the main thread once per completed buffer.
-#include "demod/processing_tick.h"
+#include "receiver/processing_tick.h"
 
-#include "demod/acceptance.h"
+#include "flights/acceptance.h"
 #include "demod/magnitude.h"
 #include "flights/aircraft_table.h"
 

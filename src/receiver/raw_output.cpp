@@ -1,10 +1,10 @@
 // Raw frame lines (binary, avr, ascii) and packet list lines, built in fixed buffers on the frame path.
-#include "demod/raw_output.h"
+#include "receiver/raw_output.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "core/list_model.h"
+#include "flights/list_model.h"
 
 namespace varnock {
 

@@ -1,8 +1,8 @@
 // ReplayDriver: the deterministic timeline of replays and end-to-end tests.
-#include "core/replay_driver.h"
+#include "receiver/replay_driver.h"
 
 #include "core/clock.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 
 namespace varnock {
 

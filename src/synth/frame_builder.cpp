@@ -2,7 +2,7 @@
 #include "synth/frame_builder.h"
 
 #include "demod/parity.h"
-#include "flights/commb_infer.h"
+#include "decode/commb_infer.h"
 #include "synth/cpr_encode.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // jittered periods, a slot grid that keeps frames apart, and per-buffer rendering.
 #include "synth/scenario.h"
 
-#include "flights/commb_infer.h"
+#include "decode/commb_infer.h"
 #include "synth/rng.h"
 
 #include <algorithm>

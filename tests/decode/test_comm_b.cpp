@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "decode/decode_frame.h"
-#include "flights/commb_infer.h"
-#include "flights/flight.h"
+#include "decode/commb_infer.h"
+#include "core/flight.h"
 #include "decode_test_support.h"
 
 namespace varnock {

@@ -7,7 +7,7 @@
 
 #include "core/home_location.h"
 #include "decode/cpr.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 
 using namespace varnock;
 

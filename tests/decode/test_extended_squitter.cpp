@@ -5,7 +5,7 @@
 
 #include "decode/decode_frame.h"
 #include "decode/extended_squitter.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 #include "decode_test_support.h"
 
 namespace varnock {

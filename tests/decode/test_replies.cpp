@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "decode/decode_frame.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 #include "decode_test_support.h"
 
 namespace varnock {

@@ -3,7 +3,7 @@
 
 #include "core/clock.h"
 #include "flights/aircraft_table.h"
-#include "flights/commb_infer.h"
+#include "decode/commb_infer.h"
 #include "test_support.h"
 
 using namespace varnock;

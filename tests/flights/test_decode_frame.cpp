@@ -7,8 +7,8 @@
 #include "core/clock.h"
 #include "core/line_sink.h"
 #include "decode/decode_frame.h"
-#include "flights/flight.h"
-#include "decode_test_support.h"
+#include "core/flight.h"
+#include "decode/decode_test_support.h"
 
 namespace varnock {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "flights/flight.h"
+#include "core/flight.h"
 #include "flights/list_lines.h"
 
 using namespace varnock;

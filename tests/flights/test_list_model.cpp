@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "core/list_model.h"
+#include "flights/list_model.h"
 
 using namespace varnock;
 

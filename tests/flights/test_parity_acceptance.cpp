@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/clock.h"
-#include "demod/acceptance.h"
+#include "flights/acceptance.h"
 #include "demod/parity.h"
 #include "flights/aircraft_table.h"
 #include "test_support.h"

@@ -8,7 +8,7 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
-#include "flights/flight.h"
+#include "core/flight.h"
 #include "flights/sbs_lines.h"
 
 using namespace varnock;

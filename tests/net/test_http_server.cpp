@@ -9,7 +9,7 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "net/http_server.h"
 #include "qt_test_support.h"
 

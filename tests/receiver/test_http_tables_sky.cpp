@@ -8,8 +8,8 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
-#include "core/receiver.h"
-#include "core/replay_driver.h"
+#include "receiver/receiver.h"
+#include "receiver/replay_driver.h"
 #include "demod/magnitude.h"
 #include "flights/http_tables.h"
 #include "synth/scenario.h"

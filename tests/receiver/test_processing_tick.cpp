@@ -6,7 +6,7 @@
 
 #include "core/clock.h"
 #include "demod/magnitude.h"
-#include "demod/processing_tick.h"
+#include "receiver/processing_tick.h"
 #include "flights/aircraft_table.h"
 #include "test_support.h"
 

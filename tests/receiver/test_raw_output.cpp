@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/list_model.h"
-#include "demod/raw_output.h"
+#include "flights/list_model.h"
+#include "receiver/raw_output.h"
 #include "test_support.h"
 
 using namespace varnock;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "flights/list_lines.h"
 #include "test_support.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "flights/list_lines.h"
 #include "synth/scenario.h"
 

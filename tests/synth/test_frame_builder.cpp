@@ -1,6 +1,6 @@
 // Frame builders: published frames rebuilt bit for bit, field codes, Comm-B registers and their values.
 #include "demod/parity.h"
-#include "flights/commb_infer.h"
+#include "decode/commb_infer.h"
 #include "synth/frame_builder.h"
 #include "synth_test_support.h"
 

@@ -2,7 +2,7 @@
 // agree with the published truth.
 #include "cpr_reference.h"
 #include "demod/parity.h"
-#include "flights/commb_infer.h"
+#include "decode/commb_infer.h"
 #include "synth/scenario.h"
 #include "synth_test_support.h"
 

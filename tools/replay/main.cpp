@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "buffer_source.h"
-#include "core/receiver.h"
-#include "core/replay_driver.h"
+#include "receiver/receiver.h"
+#include "receiver/replay_driver.h"
 #include "demod/magnitude.h"
 #include "flights/http_tables.h"
 #include "replay_options.h"
