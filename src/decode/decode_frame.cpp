@@ -9,7 +9,6 @@
 #include "decode/extended_squitter.h"
 #include "decode/reply_decoders.h"
 #include "core/flight.h"
-#include "flights/sbs_lines.h"
 
 namespace varnock {
 
@@ -56,10 +55,10 @@ void decodeFrame(int label, const uint8_t* bytes, TFlight& rec, const DecodeCont
     if (kind->extra) kind->extra(bytes, rec, ctx.home ? *ctx.home : kNoHome);
     rec.decoded = 1;
 
-    if (ctx.lines && ctx.clock && ctx.lines->anyLineClient()) {
+    if (ctx.lines && ctx.clock && ctx.writeLines && ctx.lines->anyLineClient()) {
         const int tc = squitter ? bytes[4] >> 3 : 0;
         const bool callsignChanged = squitter && !(callsignBefore == rec.callsign);
-        emitFrameLine(*ctx.lines, *ctx.clock, label, tc, rec, callsignChanged);
+        ctx.writeLines(*ctx.lines, *ctx.clock, label, tc, rec, callsignChanged);
     }
 }
 

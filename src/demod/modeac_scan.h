@@ -6,7 +6,8 @@
 #include "core/command_line_options.h"
 #include "demod/modeac_counts.h"
 #include "demod/modeac_reply.h"
-#include "receiver/processing_tick.h"
+#include "demod/tick_counters.h"
+#include "demod/tick_hooks.h"
 
 namespace varnock {
 

@@ -6,7 +6,10 @@
 #include <limits>
 
 #include "core/clock.h"
-#include "receiver/receiver.h"
+#include "core/command_line_options.h"
+#include "core/controls.h"
+#include "core/home_location.h"
+#include "flights/aircraft_table.h"
 
 namespace varnock {
 
@@ -228,7 +231,7 @@ void appendTable3Line(std::string& out, const TFlight& f)
     out += '\n';
 }
 
-std::string statusPage(const Receiver& rx, const HttpPageInputs& in)
+std::string statusPage(const HttpSources& rx, const HttpPageInputs& in)
 {
     const Clock& clock = rx.table.clock();
     const int64_t ms = clock.utcMs();
@@ -311,7 +314,7 @@ HttpPage httpDispatch(std::string_view path, const HttpConfig& cfg)
 
 namespace {
 
-void buildTable(std::string& body, HttpPage page, const Receiver& rx, const HttpPageInputs& in)
+void buildTable(std::string& body, HttpPage page, const HttpSources& rx, const HttpPageInputs& in)
 {
     const std::string_view station = stationName(in.config);
     const int64_t now = rx.table.clock().shiftedUnixSeconds();
@@ -331,7 +334,7 @@ void buildTable(std::string& body, HttpPage page, const Receiver& rx, const Http
 
 } // namespace
 
-HttpReply http1CommandGet(std::string_view path, bool gzipOne, const Receiver& rx, const HttpPageInputs& in)
+HttpReply http1CommandGet(std::string_view path, bool gzipOne, const HttpSources& rx, const HttpPageInputs& in)
 {
     HttpReply r;
     r.ledColour = kColourViolet;
@@ -362,7 +365,7 @@ HttpReply http1CommandGet(std::string_view path, bool gzipOne, const Receiver& r
     return r;
 }
 
-std::string httpTableText(int n, const Receiver& rx, const HttpPageInputs& in)
+std::string httpTableText(int n, const HttpSources& rx, const HttpPageInputs& in)
 {
     if (n < 1 || n > 4) return {};
     HttpPageInputs named = in;

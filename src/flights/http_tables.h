@@ -9,8 +9,19 @@
 
 namespace varnock {
 
-class Receiver;
+class AircraftTable;
 class Clock;
+struct CommandLineOptions;
+struct Controls;
+struct HomeLocation;
+
+// The receiver state the pages read; a Receiver converts to it.
+struct HttpSources {
+    const AircraftTable& table;
+    const HomeLocation& home;
+    const Controls& controls;
+    const CommandLineOptions& options;
+};
 
 // Texts of the configuration dialog that the pages read at every request.
 struct HttpConfig {
@@ -51,20 +62,20 @@ struct HttpReply {
 
 // One request: `path` is the document without its query; `gzipOne` is true when the query
 // parameter "gzip" (name in any case) is exactly "1". The receiver is only read.
-HttpReply http1CommandGet(std::string_view path, bool gzipOne, const Receiver& rx, const HttpPageInputs& in);
+HttpReply http1CommandGet(std::string_view path, bool gzipOne, const HttpSources& rx, const HttpPageInputs& in);
 
 // Which page a document names: the first table name that matches exactly, else the greeting.
 HttpPage httpDispatch(std::string_view path, const HttpConfig& cfg);
 
 // The body of table n (1-4, 4 being the status page) as a request for it would get it, uncompressed
 // ("NODATA" when the decoder state refuses tables). Anything else gives an empty text.
-std::string httpTableText(int n, const Receiver& rx, const HttpPageInputs& in = {});
+std::string httpTableText(int n, const HttpSources& rx, const HttpPageInputs& in = {});
 
 // Line builders; `now` in shifted Unix seconds.
 void appendTable1Line(std::string& out, const TFlight& f, std::string_view station);
 void appendTable2Line(std::string& out, const TFlight& f, int64_t now, std::string_view station);
 void appendTable3Line(std::string& out, const TFlight& f);
-std::string statusPage(const Receiver& rx, const HttpPageInputs& in);
+std::string statusPage(const HttpSources& rx, const HttpPageInputs& in);
 std::string greetingPage(std::string_view document, std::string_view versionText);
 
 // "VARNOCK" when the station identifier is empty.

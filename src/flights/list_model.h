@@ -10,7 +10,7 @@
 #include "core/clock.h"
 #include "core/command_line_options.h"
 #include "core/controls.h"
-#include "receiver/processing_tick.h"
+#include "demod/tick_hooks.h"
 
 namespace varnock {
 

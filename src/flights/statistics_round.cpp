@@ -8,7 +8,7 @@
 #include "flights/list_model.h"
 #include "decode/decode_frame.h"
 #include "demod/modeac_counts.h"
-#include "receiver/processing_tick.h"
+#include "demod/tick_counters.h"
 #include "flights/aircraft_table.h"
 #include "flights/list_lines.h"
 
@@ -31,7 +31,7 @@ std::string noiseLevelText(uint16_t noiseSum, uint16_t noiseCount)
     return buf;
 }
 
-StatisticsRound::StatisticsRound(AircraftTable& table, ProcessingTick& tick, const Controls& controls, Leds& leds,
+StatisticsRound::StatisticsRound(AircraftTable& table, TickStatistics& tick, const Controls& controls, Leds& leds,
                                  const DecodeContext& ctx)
     : table_(table), tick_(tick), controls_(controls), leds_(leds), ctx_(ctx)
 {

@@ -11,7 +11,7 @@ namespace varnock {
 
 class AircraftTable;
 class ListModel;
-class ProcessingTick;
+class TickStatistics;
 struct DecodeContext;
 struct ModeACCodeCounts;
 struct TFlight;
@@ -29,7 +29,7 @@ struct StatusPanels {
 
 class StatisticsRound {
 public:
-    StatisticsRound(AircraftTable& table, ProcessingTick& tick, const Controls& controls, Leds& leds,
+    StatisticsRound(AircraftTable& table, TickStatistics& tick, const Controls& controls, Leds& leds,
                     const DecodeContext& ctx);
 
     void setRecordVisitor(RecordVisitor* v) { visitor_ = v; }
@@ -52,7 +52,7 @@ private:
     void modeACView();
 
     AircraftTable& table_;
-    ProcessingTick& tick_;
+    TickStatistics& tick_;
     const Controls& controls_;
     Leds& leds_;
     const DecodeContext& ctx_;

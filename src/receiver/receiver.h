@@ -13,6 +13,8 @@
 #include "receiver/processing_tick.h"
 #include "receiver/raw_output.h"
 #include "flights/aircraft_table.h"
+#include "flights/http_tables.h"
+#include "flights/sbs_lines.h"
 #include "flights/statistics_round.h"
 
 namespace varnock {
@@ -21,7 +23,7 @@ class Receiver {
 public:
     // Clock and line sink are injected and must outlive the receiver.
     Receiver(const Clock& clock, LineSink& lines)
-        : table(lines, clock), tick(table, controls), ctx{&home, &lines, &clock},
+        : table(lines, clock), tick(table, controls), ctx{&home, &lines, &clock, emitFrameLine},
           round(table, tick, controls, leds, ctx), list(controls, options), rawOutput(options, controls, leds),
           modeacScan(tick.counters, options, modeacCounts, &rawOutput)
     {
@@ -37,6 +39,9 @@ public:
 
     void audiotimerTimer(const uint8_t* readyBuffer) { tick.audiotimerTimer(readyBuffer); }
     void datacntrTimer(uint32_t blocks) { round.datacntrTimer(blocks); }
+
+    // What the HTTP pages read (tables and status page).
+    operator HttpSources() const { return {table, home, controls, options}; }
 
     Controls controls;
     Leds leds;

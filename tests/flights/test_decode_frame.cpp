@@ -1,19 +1,27 @@
 // decodeFrame: dispatch by label, the decoded flag, and the hand-over of each frame to the line writer.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "core/clock.h"
 #include "core/line_sink.h"
 #include "decode/decode_frame.h"
+#include "flights/sbs_lines.h"
 #include "core/flight.h"
-#include "decode/decode_test_support.h"
 
 namespace varnock {
 namespace {
 
-using test::fromHex;
+// Frame bytes zero-padded to 14, kept apart from the other hex helper of this test binary.
+std::array<uint8_t, 14> fromHex(const std::string& hex)
+{
+    std::array<uint8_t, 14> b{};
+    for (std::size_t i = 0; i + 1 < hex.size() && i / 2 < b.size(); i += 2)
+        b[i / 2] = static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return b;
+}
 using Kinds = std::vector<std::string>;
 
 // Records the kind of each line ("ID", "MSG,5", ...); the text is the line writer's business.
@@ -37,7 +45,7 @@ struct DecodeFrame : ::testing::Test {
 
     void decode(int label, const std::string& hex)
     {
-        decodeFrame(label, fromHex(hex).data(), rec, DecodeContext{nullptr, &sink, &clock});
+        decodeFrame(label, fromHex(hex).data(), rec, DecodeContext{nullptr, &sink, &clock, emitFrameLine});
     }
 };
 

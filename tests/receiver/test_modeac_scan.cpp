@@ -11,6 +11,7 @@
 #include "demod/magnitude.h"
 #include "demod/modeac_scan.h"
 #include "flights/aircraft_table.h"
+#include "receiver/processing_tick.h"
 #include "synth/modeac_scenario.h"
 #include "test_support.h"
 
