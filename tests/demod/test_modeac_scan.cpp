@@ -1,6 +1,7 @@
 // Mode A/C scan: detectors, thresholds, noise-code filter, second reception, altitude, time and bounds.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -327,22 +328,31 @@ struct SkyRun {
     std::vector<ModeACReply> got;
 };
 
-SkyRun runSky(const synth::ModeACScenarioParams& params, uint64_t buffers, bool newp)
-{
+// The tick and Mode A/C scan of one detector, as the program wires them.
+struct ModeACReceiver {
+    explicit ModeACReceiver(bool newp)
+    {
+        controls.sbmodes = false;
+        controls.sbmodeac = true;
+        options.newp = newp;
+        tick.setModeACScanner(&scan);
+    }
     VirtualClock clock;
     test::RecordingLineSink lines;
     AircraftTable table{lines, clock};
     Controls controls;
-    controls.sbmodes = false;
-    controls.sbmodeac = true;
     ProcessingTick tick{table, controls};
     CommandLineOptions options;
-    options.newp = newp;
-    auto counts = std::make_unique<ModeACCodeCounts>();
+    std::unique_ptr<ModeACCodeCounts> counts = std::make_unique<ModeACCodeCounts>();
     Replies out;
     ModeACScan scan{tick.counters, options, *counts, &out};
-    tick.setModeACScanner(&scan);
+};
 
+// Both detectors over the same rendered buffers: [0] classic, [1] alternative.
+std::array<SkyRun, 2> runSky(const synth::ModeACScenarioParams& params, uint64_t buffers)
+{
+    std::array<std::unique_ptr<ModeACReceiver>, 2> rx = {std::make_unique<ModeACReceiver>(false),
+                                                         std::make_unique<ModeACReceiver>(true)};
     synth::ModeACScenario sky(params);
     std::vector<uint8_t> iq(kBytesPerBuffer);
     std::vector<synth::ModeACSkyReply> placed;
@@ -351,29 +361,32 @@ SkyRun runSky(const synth::ModeACScenarioParams& params, uint64_t buffers, bool 
         sky.renderBuffer(n, iq.data());
         sky.repliesInBuffer(n, placed);
         for (const auto& r : placed) sent[int64_t(n) * kPairsPerBuffer + r.sample] = r.code.text();
-        tick.audiotimerTimer(iq.data());
+        for (auto& r : rx) r->tick.audiotimerTimer(iq.data());
     }
-    EXPECT_EQ(tick.counters.noiseCount, 2 * buffers); // the plain noise and T, per buffer
-
-    SkyRun run;
-    run.tally.sent = sent.size();
     std::set<std::string> codes;
     for (const auto& [at, code] : sent) codes.insert(code);
-    run.tally.codes = codes.size();
-    for (const ModeACReply& r : out.got) {
-        // The tick counts the buffer before scanning it; a reply spread over two samples peaks on
-        // either, and the alternative detector may settle one early on a rising F1.
-        const int64_t at = stampValue(r.stamp) - kPairsPerBuffer;
-        auto hit = sent.end();
-        for (int64_t d : {0, 1, -1, 2}) {
-            if ((hit = sent.find(at - d)) != sent.end()) break;
+
+    std::array<SkyRun, 2> runs;
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(rx[i]->tick.counters.noiseCount, 2 * buffers); // the plain noise and T, per buffer
+        SkyRun& run = runs[i];
+        run.tally.sent = sent.size();
+        run.tally.codes = codes.size();
+        for (const ModeACReply& r : rx[i]->out.got) {
+            // The tick counts the buffer before scanning it; a reply spread over two samples peaks
+            // on either, and the alternative detector may settle one early on a rising F1.
+            const int64_t at = stampValue(r.stamp) - kPairsPerBuffer;
+            auto hit = sent.end();
+            for (int64_t d : {0, 1, -1, 2}) {
+                if ((hit = sent.find(at - d)) != sent.end()) break;
+            }
+            if (hit == sent.end()) ++run.tally.madeUp;
+            else if (hit->second == r.code) ++run.tally.correct;
+            else ++run.tally.wrong;
         }
-        if (hit == sent.end()) ++run.tally.madeUp;
-        else if (hit->second == r.code) ++run.tally.correct;
-        else ++run.tally.wrong;
+        run.got = std::move(rx[i]->out.got);
     }
-    run.got = std::move(out.got);
-    return run;
+    return runs;
 }
 
 std::string describe(const SkyTally& t)
@@ -388,11 +401,12 @@ std::string describe(const SkyTally& t)
 // not the detectors' tolerance of timing, which the next test measures.
 TEST(ModeACEndToEnd, SampleAlignedRepliesComeOutWithTheirCodes)
 {
+    synth::ModeACScenarioParams params;
+    params.timingSpread = 0.0;
+    const synth::ModeACScenario sky(params);
+    const auto runs = runSky(params, 4);
     for (bool newp : {false, true}) {
-        synth::ModeACScenarioParams params;
-        params.timingSpread = 0.0;
-        const SkyRun run = runSky(params, 4, newp);
-        const synth::ModeACScenario sky(params);
+        const SkyRun& run = runs[newp];
         SCOPED_TRACE(describe(run.tally) + (newp ? " newp" : " classic"));
 
         std::set<std::string> seen;
@@ -425,9 +439,9 @@ TEST(ModeACEndToEnd, SampleAlignedRepliesComeOutWithTheirCodes)
 // every code's first reception is held back by design); outside them the published figures are stale.
 TEST(ModeACEndToEnd, RepliesAtEveryArrivalPhase)
 {
-    const synth::ModeACScenarioParams params; // the demo sky
+    const auto runs = runSky(synth::ModeACScenarioParams{}, 21); // 10.4 s of the demo sky
     for (bool newp : {false, true}) {
-        const SkyTally t = runSky(params, 21, newp).tally; // 10.4 s
+        const SkyTally& t = runs[newp].tally;
         SCOPED_TRACE(describe(t) + (newp ? " newp" : " classic"));
         ::testing::Test::RecordProperty(newp ? "newp" : "classic", describe(t));
         ASSERT_GT(t.sent, 800u);
