@@ -54,7 +54,6 @@ public:
     explicit ModeACScenario(const ModeACScenarioParams& params = ModeACScenarioParams{});
 
     // The parameters in use, after boundedModeACParams.
-
     const ModeACScenarioParams& params() const { return params_; }
     int aircraftCount() const { return int(aircraft_.size()); }
     const ModeACAircraft& aircraft(int i) const { return aircraft_[size_t(i)]; }
