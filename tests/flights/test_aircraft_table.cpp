@@ -55,7 +55,7 @@ TEST_F(TableFixture, AllocatesLowestFreeAndTracksHighestUsed)
     EXPECT_EQ(i, 2);
 }
 
-TEST_F(TableFixture, RemovedAircraftReturnsWithOkAndItsOldRecordGivesAd)
+TEST_F(TableFixture, RemovedAircraftReturnsWithOkAndItsOldRecordGivesAdOnlyForAnotherAddress)
 {
     ASSERT_EQ(accept("4840D6"), 0);
     table[0].timeout = 0;
@@ -88,20 +88,6 @@ TEST_F(TableFixture, RemovedAircraftReturnsWithOkAndItsOldRecordGivesAd)
     ASSERT_EQ(lines.lines.size(), 4u);
     EXPECT_EQ(lines.lines[3], sta("4840D6", "AD"));
     EXPECT_STREQ(table[0].icao.c_str(), "ABCDEF");
-}
-
-TEST_F(TableFixture, OkOnlyForAnAnnouncedRecord)
-{
-    // A candidate (never accepted, never announced) found again has not returned: no OK.
-    ASSERT_EQ(table.allocFlight(30, "4840D6"), 0);
-    table[0].sightings = 1;
-    int i = -1;
-    EXPECT_FALSE(table.findFlight("4840D6", i, 30));
-    EXPECT_EQ(i, 0);
-    EXPECT_TRUE(lines.lines.empty());
-    table[0].announced = 1; // as if it had been accepted and aged out
-    EXPECT_FALSE(table.findFlight("4840D6", i, 30));
-    EXPECT_EQ(lines.lines, std::vector<std::string>({sta("4840D6", "OK")}));
 }
 
 TEST_F(TableFixture, SilentAircraftIsRemovedInTheThirtyFirstRound)
