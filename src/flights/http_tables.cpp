@@ -7,6 +7,7 @@
 
 #include "core/clock.h"
 #include "core/receiver.h"
+#include "flights/decimal_text.h"
 
 namespace varnock {
 
@@ -60,11 +61,7 @@ void appendAge(std::string& out, int64_t v)
 void appendFloat(std::string& out, double v)
 {
     if (!(v > -999.0)) return; // also NaN
-    if (v == 0.0) v = 0.0;     // no "-0"
-    char buf[40];
-    // to_chars ignores the process locale, which Qt sets from the environment.
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-    out.append(buf, r.ptr);
+    appendDecimal15(out, v);
 }
 
 void appendFloatCut(std::string& out, double v, std::size_t n)
