@@ -89,10 +89,6 @@ bool PosixExplorerFiles::writeReplacing(const std::string& path, const void* dat
         }
         done += size_t(n);
     }
-    if (ok && ::fsync(fd) != 0) {
-        error = reason(errno);
-        ok = false;
-    }
     if (::close(fd) != 0 && ok) {
         error = reason(errno);
         ok = false;

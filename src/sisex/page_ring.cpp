@@ -32,7 +32,7 @@ void PageRing::startLive()
     hasData_ = false;
     currentPage_ = -1;
     written_.fill(false);
-    for (JumpButton& b : buttons_) b.enabled = false;
+    buttons_.fill(JumpButton{});
 }
 
 void PageRing::liveFeed(const uint16_t* values, int count)
