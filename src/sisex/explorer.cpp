@@ -259,7 +259,8 @@ void Explorer::mouseDown(MouseButton button, int x, int y)
     Marker m;
     m.ticks = t0 + (best - 2) * kRowValues;
     m.stripX = x;
-    m.stripY = y + best - 2;
+    // The strip follows the snapped row: a whole row (two pixels) per snap step.
+    m.stripY = y + 2 * (best - 2);
     m.position = position_;
     const std::string time = formatMs(m.ticks);
     setStatus(0, "CUR: " + time + " ms");
