@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/clock.h"
-#include "sisex/explorer_feed.h"
+#include "demod/processing_tick.h"
 #include "sisex/explorer_files.h"
 #include "sisex/explorer_ui.h"
 #include "sisex/page_ring.h"
@@ -26,7 +26,8 @@ struct ViewPair {
 
 enum class MouseButton { Left, Right, Middle };
 
-class Explorer final : public ExplorerFeed {
+// The processing tick hands it each buffer through MagnitudeTap while the window is visible and live.
+class Explorer final : public MagnitudeTap {
 public:
     Explorer(PageRing& ring, PulseStatistics& statistics, ExplorerFiles& files, ExplorerUi& ui, const Clock& clock);
 
@@ -49,8 +50,12 @@ public:
     bool visible() const { return visible_; }
 
     // ---- feed ----
-    bool wantsLiveFeed() const override { return visible_ && live_; }
-    void liveFeed(const uint16_t* values, int count) override;
+    // True while the window is visible and the live button is down.
+    bool wantsLiveFeed() const { return visible_ && live_; }
+    // One buffer of magnitudes before clipping (count 1,024,000); the values are copied at once.
+    void liveFeed(const uint16_t* values, int count);
+    bool isLive() const override { return wantsLiveFeed(); }
+    void onMagnitudes(const uint16_t* m, int count) override { liveFeed(m, count); }
 
     // ---- buttons ----
     bool live() const { return live_; }
