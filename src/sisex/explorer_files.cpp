@@ -34,7 +34,8 @@ bool PosixExplorerFiles::isDirectory(const std::string& path) const
 
 bool PosixExplorerFiles::readExactly(const std::string& path, uint8_t* out, size_t size, std::string& error) const
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe under a page file's name cannot hang the window.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = reason(errno);
         return false;

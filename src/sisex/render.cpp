@@ -83,10 +83,11 @@ void render(const PictureState& s, RgbImage& image)
     if (s.page == nullptr || image.width != W || image.height != H) return;
     image.fill(kClearColour);
     const uint32_t squelch = uint32_t(s.squelch < 0 ? 0 : s.squelch);
+    const int position = s.position < 0 ? 0 : (s.position > kPositionMax ? kPositionMax : s.position);
     uint32_t row[kRowValues];
     for (int q = 0; q < kScreenRows; ++q) {
         if (s.zoom) {
-            const uint16_t* src = s.page + (size_t(64) * size_t(s.position) + size_t(q)) * kRowValues;
+            const uint16_t* src = s.page + (size_t(64) * size_t(position) + size_t(q)) * kRowValues;
             for (int v = 0; v < kRowValues; ++v) row[v] = src[v];
         } else {
             overviewRow(s.page, q, int(squelch), row);
@@ -115,8 +116,8 @@ void render(const PictureState& s, RgbImage& image)
             horizontalStroke(image, 3 * W / 4 - 10, 3 * W / 4 + 10, y, kGridColour);
         }
     } else {
-        drawCross(image, s.white, s.position, kWhite);
-        drawCross(image, s.red, s.position, kRed);
+        drawCross(image, s.white, position, kWhite);
+        drawCross(image, s.red, position, kRed);
     }
     if (s.showPattern && s.patternCode.size() == 4) drawPattern(image, s.patternCode);
 }
