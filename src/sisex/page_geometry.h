@@ -67,10 +67,6 @@ inline int64_t roundHalfEven(int64_t num, int64_t den)
     return q;
 }
 
-} // namespace varnock::sisex
-
-namespace varnock::sisex {
-
 // A marker set by a click on the picture: its time in the page (0 = none) and where it was set,
 // which the strip follows (start column, strip row, page position).
 struct Marker {
