@@ -110,44 +110,49 @@ ReadResult readWholeFile(const std::string& path, std::string& out)
     return bad ? ReadResult::Failed : ReadResult::Ok;
 }
 
-bool writeAll(std::FILE* f, const std::string& text)
+bool writeAll(const FileOps& ops, int fd, const std::string& text)
 {
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    return ok;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ops.write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
-// A temporary file beside the target renamed over it, so a reader never sees half a file. When the
-// folder refuses new files the target itself is rewritten, if it allows that.
-bool replaceFile(const std::string& path, const std::string& text)
+// A temporary file beside the target, written, synced and renamed over it: the old file stays whole
+// until the new one is complete on disk. Never written in place - a full disk would cut it short.
+bool replaceFile(const FileOps& ops, const std::string& path, const std::string& text)
 {
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        if (!f) return false;
-        bool ok = writeAll(f, text);
-        return std::fclose(f) == 0 && ok;
-    }
+    const int fd = ops.makeTemp(name.data());
+    if (fd < 0) return false;
     struct stat st {};
-    mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
     ::fchmod(fd, mode);
-    std::FILE* f = ::fdopen(fd, "wb");
-    if (!f) {
-        ::close(fd);
-        ::unlink(name.data());
-        return false;
-    }
-    bool ok = writeAll(f, text);
-    ok = std::fclose(f) == 0 && ok;
-    if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
+    bool ok = writeAll(ops, fd, text);
+    ok = ok && ops.sync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ops.rename(name.data(), path.c_str()) == 0;
     if (!ok) ::unlink(name.data());
     return ok;
 }
 
 } // namespace
+
+FileOps FileOps::system()
+{
+    FileOps ops;
+    ops.makeTemp = [](char* t) { return ::mkstemp(t); };
+    ops.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
+    ops.sync = [](int fd) { return ::fsync(fd); };
+    ops.rename = [](const char* from, const char* to) { return std::rename(from, to); };
+    return ops;
+}
 
 char IniFile::decimalSeparator() const
 {
@@ -226,7 +231,7 @@ bool IniFile::writeString(std::string_view section, std::string_view key, std::s
         text += clean;
         text += nl;
     }
-    return replaceFile(path_, text);
+    return replaceFile(ops_, path_, text);
 }
 
 bool IniFile::writeInt(std::string_view section, std::string_view key, int value)

@@ -1,11 +1,23 @@
 // IniFile: a sectioned key=value file read and written key by key, keeping every other byte as it was.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
 namespace varnock {
+
+// The system calls through which the file is replaced; tests put failing ones in.
+struct FileOps {
+    std::function<int(char* nameTemplate)> makeTemp;                    // mkstemp
+    std::function<ssize_t(int fd, const void* data, size_t size)> write;
+    std::function<int(int fd)> sync;                                    // fsync
+    std::function<int(const char* from, const char* to)> rename;
+    static FileOps system();
+};
 
 // Nothing is cached: every read parses the file anew and every write re-reads it, changes one line and
 // replaces the file. Section and key names compare without regard to ASCII letter case.
@@ -38,6 +50,8 @@ public:
 
     char decimalSeparator() const;
 
+    void setFileOps(FileOps ops) { ops_ = std::move(ops); }
+
     // The value-text conversions on their own (also used by the tests).
     static std::optional<int> parseInt(std::string_view text);
     static std::optional<double> parseFloat(std::string_view text, char separator);
@@ -46,6 +60,7 @@ public:
 private:
     std::string path_;
     std::optional<char> separator_;
+    FileOps ops_ = FileOps::system();
 };
 
 } // namespace varnock
