@@ -199,10 +199,27 @@ double IniFile::readFloat(std::string_view section, std::string_view key, double
     return parseFloat(*v, decimalSeparator()).value_or(def);
 }
 
-bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+bool IniFile::beginBatch()
 {
     std::string text;
-    if (readWholeFile(path_, text) == ReadResult::Failed) return false; // never overwrite what we cannot read
+    if (readWholeFile(path_, text) == ReadResult::Failed) return false;
+    batch_ = std::move(text);
+    return true;
+}
+
+bool IniFile::commitBatch()
+{
+    if (!batch_) return true;
+    const std::string text = std::move(*batch_);
+    batch_.reset();
+    return replaceFile(ops_, path_, text);
+}
+
+bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+{
+    std::string own;
+    if (!batch_ && readWholeFile(path_, own) == ReadResult::Failed) return false; // never overwrite what we cannot read
+    std::string& text = batch_ ? *batch_ : own;
 
     // A line break inside a value would start a line of its own and could forge other keys.
     std::string clean(value);
@@ -231,7 +248,7 @@ bool IniFile::writeString(std::string_view section, std::string_view key, std::s
         text += clean;
         text += nl;
     }
-    return replaceFile(ops_, path_, text);
+    return batch_ ? true : replaceFile(ops_, path_, text);
 }
 
 bool IniFile::writeInt(std::string_view section, std::string_view key, int value)

@@ -42,6 +42,12 @@ public:
     // Decimal number with the current separator and an optional exponent.
     double readFloat(std::string_view section, std::string_view key, double def) const;
 
+    // Writes between these two go to a copy of the file in memory, which commitBatch() puts in place
+    // whole, or not at all: a save of many keys then replaces the file once. beginBatch() is false
+    // when the file exists but cannot be read; commitBatch() when it cannot be replaced.
+    bool beginBatch();
+    bool commitBatch();
+
     // Each returns false when the file could not be written. Line breaks in a value become blanks.
     bool writeString(std::string_view section, std::string_view key, std::string_view value);
     bool writeInt(std::string_view section, std::string_view key, int value);
@@ -61,6 +67,7 @@ private:
     std::string path_;
     std::optional<char> separator_;
     FileOps ops_ = FileOps::system();
+    std::optional<std::string> batch_;
 };
 
 } // namespace varnock

@@ -284,9 +284,11 @@ void loadDialogAndExplorerSettings(Settings& s, const IniFile& ini, const std::s
 
 std::string saveSettings(const Settings& s, IniFile& ini)
 {
-    for (std::size_t i : kSaveOrder)
-        if (!writeKey(s, ini, kKeys[i])) return "Unable to write to " + ini.path();
-    return std::string();
+    // One replacement for all keys: a failure leaves the old file as it was, not half saved.
+    bool ok = ini.beginBatch();
+    for (std::size_t k = 0; ok && k < kSaveOrder.size(); ++k) ok = writeKey(s, ini, kKeys[kSaveOrder[k]]);
+    ok = ini.commitBatch() && ok;
+    return ok ? std::string() : "Unable to write to " + ini.path();
 }
 
 } // namespace varnock

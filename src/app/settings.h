@@ -101,8 +101,8 @@ void loadMainSettings(Settings& s, const IniFile& ini, const TableNameRandom& ra
 void loadDialogAndExplorerSettings(Settings& s, const IniFile& ini, const std::string& programFolderPath,
                                    const SettingsReport& report = {});
 
-// Writes every key in save order and stops at the first key that cannot be written. Returns
-// "Unable to write to " + the file's path then, else an empty string.
+// Writes every key in save order and replaces the file once with the result; when that cannot be
+// done the old file stays as it was. Returns "Unable to write to " + the file's path then, else "".
 std::string saveSettings(const Settings& s, IniFile& ini);
 
 } // namespace varnock

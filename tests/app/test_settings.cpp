@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -179,6 +181,34 @@ TEST_F(SettingsTest, FailedSaveNamesTheFile)
     IniFile roIni((ro / "varnock.ini").string());
     EXPECT_EQ(saveSettings(load(), roIni), "Unable to write to " + (ro / "varnock.ini").string());
     fs::permissions(ro, fs::perms::owner_all, fs::perm_options::add);
+}
+
+TEST_F(SettingsTest, ASaveReplacesTheFileOnceOrLeavesItAsItWas)
+{
+    const std::string before = "; my receiver\n[sdr]\ngain=49.6\n[home]\nnorth=52.5\n";
+    put(before);
+    Settings s = load();
+    s.gain = 12.5;
+    IniFile ini(path, '.');
+    FileOps full = FileOps::system();
+    full.write = [](int, const void*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    ini.setFileOps(full);
+    EXPECT_EQ(saveSettings(s, ini), "Unable to write to " + path);
+    EXPECT_EQ(get(), before);
+
+    int replacements = 0;
+    FileOps counted = FileOps::system();
+    counted.rename = [&](const char* from, const char* to) {
+        ++replacements;
+        return std::rename(from, to);
+    };
+    ini.setFileOps(counted);
+    ASSERT_EQ(saveSettings(s, ini), "");
+    EXPECT_EQ(replacements, 1);
+    EXPECT_EQ(get().substr(0, 41), "; my receiver\n[sdr]\ngain=12.5\ntuneragc=1\n");
 }
 
 TEST_F(SettingsTest, ValuesOutOfRangeFallBackWithOneLineEach)
