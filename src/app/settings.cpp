@@ -27,7 +27,11 @@ using Member = std::variant<double Settings::*, bool Settings::*, int Settings::
 enum class DefaultFrom { Struct, TableName, ProgramFolder };
 
 // What a readable value must also be to be used.
-enum class Check { None, Range, PortText };
+enum class Check { None, Range, PortText, SampleRate };
+
+// The demodulators work at one rate each: 2 Msps for Mode S, 2,068,965 S/s for Mode A/C.
+constexpr int kModeSRate = 2000000;
+constexpr int kModeAcRate = 2068965;
 
 struct KeySpec {
     std::string_view section;
@@ -42,8 +46,8 @@ struct KeySpec {
 // Window edges: what a desktop of several screens can place.
 constexpr double kEdgeMin = -32768, kEdgeMax = 32767;
 
-// In read order. The main pass ends with tables/table4. The sample rate has one usable value: the
-// demodulator works at 2 Msps only, and MODE-AC sets its own rate when it is pressed.
+// In read order. The main pass ends with tables/table4. The sample rate has one usable value, that of
+// the mode read before it; any other stops all reception.
 const std::array<KeySpec, 32> kKeys{{
     {.section = "sdr", .key = "gain", .member = &Settings::gain, .check = Check::Range, .lo = -10, .hi = 60},
     {"sdr", "tuneragc", &Settings::tunerAgc},
@@ -52,8 +56,7 @@ const std::array<KeySpec, 32> kKeys{{
     {"sdr", "modeac", &Settings::modeAc},
     {"udp", "out", &Settings::udpOut},
     {"sdr", "list", &Settings::list},
-    {.section = "sdr", .key = "samplerate", .member = &Settings::sampleRate, .check = Check::Range, .lo = 2000000,
-     .hi = 2000000},
+    {.section = "sdr", .key = "samplerate", .member = &Settings::sampleRate, .check = Check::SampleRate},
     {.section = "form", .key = "left", .member = &Settings::formLeft, .check = Check::Range, .lo = kEdgeMin, .hi = kEdgeMax},
     {.section = "form", .key = "top", .member = &Settings::formTop, .check = Check::Range, .lo = kEdgeMin, .hi = kEdgeMax},
     {"tables", "table1", &Settings::table1, DefaultFrom::TableName, 1},
@@ -120,12 +123,20 @@ void readKey(Settings& s, const IniFile& ini, const KeySpec& k, const TableNameR
                 T v;
                 if constexpr (std::is_same_v<T, double>) v = ini.readFloat(k.section, k.key, def);
                 else v = ini.readInt(k.section, k.key, def);
-                if (k.check == Check::Range && !(v >= k.lo && v <= k.hi)) {
+                T want = def;
+                bool usable = true;
+                if (k.check == Check::Range) {
+                    usable = v >= k.lo && v <= k.hi;
+                } else if (k.check == Check::SampleRate) {
+                    want = static_cast<T>(s.modeAc ? kModeAcRate : kModeSRate);
+                    usable = v == want;
+                }
+                if (!usable) {
                     std::string shown;
-                    if constexpr (std::is_same_v<T, double>) shown = IniFile::formatFloat(def, ini.decimalSeparator());
-                    else shown = std::to_string(def);
+                    if constexpr (std::is_same_v<T, double>) shown = IniFile::formatFloat(want, ini.decimalSeparator());
+                    else shown = std::to_string(want);
                     reportOutOfRange(ini, k, shown, report);
-                    v = def;
+                    v = want;
                 }
                 s.*member = v;
             } else if constexpr (std::is_same_v<T, bool>) {

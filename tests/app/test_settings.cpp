@@ -97,6 +97,7 @@ TEST_F(SettingsTest, SavedValuesComeBackAndTableNamesBecomePermanent)
     s.tunerAgc = false;
     s.modeS = false;
     s.modeAc = true;
+    s.sampleRate = 2068965; // the rate MODE-AC leaves
     s.list = false;
     s.formLeft = -5;
     s.table2 = "mytable";
@@ -260,6 +261,16 @@ TEST_F(SettingsTest, ValuesOutOfRangeFallBackWithOneLineEach)
     loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(t.udpPort, "abc");
+
+    // With MODE-AC down the rate is Mode A/C's, as that button left it.
+    put("[sdr]\nmodes=0\nmodeac=1\nsamplerate=2068965\n");
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(t.sampleRate, 2068965);
+    put("[sdr]\nmodeac=1\nsamplerate=2000000\n");
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_EQ(lines, std::vector<std::string>{"Setting out of range: [sdr] samplerate=2000000, default 2068965 used"});
+    EXPECT_EQ(t.sampleRate, 2068965);
 }
 
 TEST(SettingsFolder, OverrideThenXdgThenHome)
