@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,8 +126,11 @@ bool writeAll(const FileOps& ops, int fd, const std::string& text)
 
 // A temporary file beside the target, written, synced and renamed over it: the old file stays whole
 // until the new one is complete on disk. Never written in place - a full disk would cut it short.
-bool replaceFile(const FileOps& ops, const std::string& path, const std::string& text)
+bool replaceFile(const FileOps& ops, const std::string& linkOrPath, const std::string& text)
 {
+    // A settings file that is a link (kept with the user's other dotfiles) stays one: its target is replaced.
+    std::string path = linkOrPath;
+    if (char resolved[PATH_MAX]; ::realpath(linkOrPath.c_str(), resolved) != nullptr) path = resolved;
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');

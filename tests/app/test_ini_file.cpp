@@ -264,6 +264,18 @@ TEST_F(IniFileTest, AFailedReplacementLeavesTheOldFileWhole)
     EXPECT_EQ(get(), "[sdr]\ngain=12.5\n; the user's notes\n[home]\nnorth=52.5\neast=13.25\nuse=1\n");
 }
 
+TEST_F(IniFileTest, ALinkedFileStaysALink)
+{
+    fs::create_directory(dir / "dotfiles");
+    const fs::path target = dir / "dotfiles" / "varnock.ini";
+    std::ofstream(target) << "[a]\nb=0\n";
+    fs::create_symlink(target, path);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.writeInt("a", "b", 2));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(get(), "[a]\nb=2\n");
+}
+
 TEST_F(IniFileTest, SeparatorFollowsTheCLocale)
 {
     IniFile ini(path); // no override: localeconv() at each use

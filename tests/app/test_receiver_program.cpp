@@ -3,7 +3,7 @@
 
 #include <QTcpSocket>
 
-#include <cstring>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
