@@ -129,6 +129,9 @@ void readKey(Settings& s, const IniFile& ini, const KeySpec& k, const TableNameR
                     usable = v >= k.lo && v <= k.hi;
                 } else if (k.check == Check::SampleRate) {
                     want = static_cast<T>(s.modeAc ? kModeAcRate : kModeSRate);
+                    // Missing or unreadable: silently the mode's own rate, as for any default.
+                    const std::optional<std::string> text = ini.readValue(k.section, k.key);
+                    if (!text || !IniFile::parseInt(*text)) v = want;
                     usable = v == want;
                 }
                 if (!usable) {

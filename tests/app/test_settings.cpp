@@ -267,6 +267,10 @@ TEST_F(SettingsTest, ValuesOutOfRangeFallBackWithOneLineEach)
     loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(t.sampleRate, 2068965);
+    put("[sdr]\nmodes=0\nmodeac=1\nsamplerate=fast\n");
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(t.sampleRate, 2068965);
     put("[sdr]\nmodeac=1\nsamplerate=2000000\n");
     loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
     EXPECT_EQ(lines, std::vector<std::string>{"Setting out of range: [sdr] samplerate=2000000, default 2068965 used"});
