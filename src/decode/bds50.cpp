@@ -12,6 +12,13 @@ namespace varnock {
 
 bool readBds50(const uint8_t* b, int adsbGs, TrackAndTurn& v)
 {
+    // The integer checks first: the register guess asks this of every 5,0-looking reply.
+    // Without an ADS-B ground speed to agree with, the register guess is not trusted.
+    const int gs = 2 * ((b[7] << 2) | (b[8] >> 6));
+    if (adsbGs < -998 || std::abs(adsbGs - gs) >= 4) return false;
+    const int tas = 2 * (((b[9] & 3) << 8) | b[10]);
+    if (tas > 554) return false;
+
     int roll = roundHalfEven((((b[4] & 0x3F) << 3) | (b[5] >> 5)) * 45 / 256.0);
     if (b[4] & 0x40) roll -= 90;
     if (roll == 90 || std::abs(roll) > 50 || std::abs(roll) < 2) roll = 0;
@@ -20,13 +27,6 @@ bool readBds50(const uint8_t* b, int adsbGs, TrackAndTurn& v)
     if (b[8] & 0x10) rate -= 160;
     if (rate == 160) rate = 0;
     if (std::abs(rate) > 50 || std::abs(roll) <= 1 || std::abs(rate) <= 1) rate = 0;
-
-    // Without an ADS-B ground speed to agree with, the register guess is not trusted.
-    const int gs = 2 * ((b[7] << 2) | (b[8] >> 6));
-    if (adsbGs < -998 || std::abs(adsbGs - gs) >= 4) return false;
-
-    const int tas = 2 * (((b[9] & 3) << 8) | b[10]);
-    if (tas > 554) return false;
 
     int track = roundHalfEven((((b[5] & 7) << 7) | (b[6] >> 1)) * 90 / 512.0);
     if (b[5] & 0x08) track += 180;

@@ -9,12 +9,12 @@ namespace varnock {
 
 bool readBds60(const uint8_t* b, HeadingAndSpeed& v)
 {
-    int heading = roundHalfEven((((b[4] & 0x3F) << 4) | (b[5] >> 4)) * 90 / 512.0);
-    if (b[4] & 0x40) heading += 180;
-    if (heading == 360) heading = 0; // the top value rounds up to a full turn
     const int ias = ((b[5] & 7) << 7) | (b[6] >> 1);
     const int mach = (((b[7] << 8) | (b[8] & 0xC0)) >> 6) * 4;
     if (ias <= 115 || ias >= 380 || mach <= 210 || mach >= 880) return false;
+    int heading = roundHalfEven((((b[4] & 0x3F) << 4) | (b[5] >> 4)) * 90 / 512.0);
+    if (b[4] & 0x40) heading += 180;
+    if (heading == 360) heading = 0; // the top value rounds up to a full turn
     v.heading = heading;
     v.ias = ias;
     v.mach = mach;
