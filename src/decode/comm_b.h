@@ -7,7 +7,7 @@ namespace varnock {
 
 struct TFlight;
 
-// b: the 14 frame bytes (MB is bytes 4-10). register: the one the frame was filed under, or 0 to
+// b: the 14 frame bytes (MB is bytes 4-10). reg: the register the frame was filed under, or 0 to
 // infer it from the MB bits and the record.
 void decodeCommB(const uint8_t* b, TFlight& rec, int reg = 0);
 

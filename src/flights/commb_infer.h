@@ -1,5 +1,5 @@
 // inferCommBRegister: guesses the Comm-B register of a DF 20/21 MB field from its bits and the
-// aircraft's ADS-B speed and track; the register slots of the record and their registers.
+// aircraft's ADS-B speed and track; and the register each register slot holds.
 #pragma once
 
 #include <cstdint>
