@@ -100,7 +100,7 @@ void AircraftTable::fileLongFrame(int df, const uint8_t* bytes, TFlight& rec)
     case 21: {
         file(df == 20 ? kSlotDf4 : kSlotDf5, 7);
         const int base = df == 20 ? kSlotDf20Bds20 : kSlotDf21Bds20;
-        switch (inferCommBRegister(bytes)) {
+        switch (inferCommBRegister(bytes, rec.gs, rec.track)) {
         case 0x20: file(base, 14); rec.bds20 = 1; break;
         case 0x40: file(base + 1, 14); rec.bds40 = 1; break;
         case 0x50: file(base + 2, 14); rec.bds50 = 1; break;
@@ -165,7 +165,9 @@ void AircraftTable::decodeRecord(TFlight& rec, const DecodeContext& ctx)
         MessageSlot& s = rec.slot(n);
         if (!s.isNew) continue;
         any = true;
-        decodeFrame(slotLabel(n), s.bytes, rec, ctx);
+        DecodeContext slotCtx = ctx;
+        slotCtx.commBRegister = commBRegisterOfSlot(n); // the guess made at filing stands
+        decodeFrame(slotLabel(n), s.bytes, rec, slotCtx);
     }
     if (!any) return;
     if (rec.decoded > 0) rec.lastseen = static_cast<int32_t>(clock_.shiftedUnixSeconds());
