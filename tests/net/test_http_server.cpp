@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,10 +88,14 @@ struct Conversation {
 
 // A plain descriptor, since QTcpSocket cannot half-close: sends, optionally shuts its sending side
 // at once, then collects until the server closes.
-Conversation converse(quint16 port, const QByteArray& raw, bool halfClose)
+Conversation converse(quint16 port, const QByteArray& raw, bool halfClose, const std::function<void()>& connected = {})
 {
     Conversation c;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (connected) {
+        int small = 4096;
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
@@ -100,6 +105,7 @@ Conversation converse(quint16 port, const QByteArray& raw, bool halfClose)
         return c;
     }
     ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    if (connected) connected();
     qsizetype off = 0;
     QByteArray got;
     waitUntil([&] {
@@ -601,8 +607,20 @@ TEST_F(HttpServerTest, RequestFollowedAtOnceByHalfCloseIsAnswered)
     addAircraft(2000);
     const QByteArray whole = QByteArray::fromStdString(httpTableText(2, *rx, inputs));
     ASSERT_GT(whole.size(), 200000);
+    // A small send buffer on the server's side keeps most of a reply out of the kernel for a while.
+    const auto shrinkServerSide = [this] {
+        QTcpSocket* accepted = nullptr;
+        ASSERT_TRUE(waitUntil([&] {
+            for (QTcpSocket* s : server->findChildren<QTcpSocket*>())
+                if (s->state() == QAbstractSocket::ConnectedState) accepted = s;
+            return accepted != nullptr;
+        }));
+        int small = 4096;
+        ::setsockopt(static_cast<int>(accepted->socketDescriptor()), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    };
     for (int i = 0; i < 10; ++i) {
-        const Conversation c = converse(port, "GET /table2 HTTP/1.1\r\n\r\nGET /table2 HTTP/1.0\n\n", true);
+        const Conversation c = converse(port, "GET /table2 HTTP/1.1\r\n\r\nGET /table2 HTTP/1.0\n\n", true,
+                                        i % 2 ? std::function<void()>(shrinkServerSide) : nullptr);
         ASSERT_EQ(c.statuses(), (std::vector<int>{200, 200})) << "try " << i;
         EXPECT_EQ(c.responses[1].body, whole);
     }
