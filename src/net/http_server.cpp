@@ -243,7 +243,7 @@ private:
             const int status = scan(static_cast<unsigned char>(ch));
             if (status == 0) continue;
             // Requests framed before the fault are answered first; the parser takes them one by
-            // one and the error follows the last (see nextReply).
+            // one and the error follows the last (see afterReply).
             if (pending_.empty())
                 reject(status);
             else
@@ -530,8 +530,8 @@ bool HttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     responder.writeHeader("Connection", p.close ? "close" : "keep-alive");
     responder.writeBody(p.head ? QByteArray() : body);
     peakUnsent_ = std::max(peakUnsent_, socket->bytesToWrite());
-    // Into the kernel now: a client that has already half-closed makes the socket drop, on
-    // reading the end, whatever it still holds.
+    // Into the kernel now: a client that half-closes right after its request otherwise often gets
+    // nothing, the socket taking the end of its input before it has written the reply.
     socket->flush();
     if (!alive) return true;
     if (p.close) {
