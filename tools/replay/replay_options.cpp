@@ -28,6 +28,7 @@ const char* usageText()
            "  --newp            with --modeac: the alternative pulse detector\n"
            "  --http-table N    print HTTP table N (1-3; 4 is the status page) at the end\n"
            "  --serve BASE      open the servers on BASE+1 (raw), +2 (UDP), +4 (30003) and stream in real time\n"
+           "                    (BASE 1..65527; the receiver itself uses 31000)\n"
            "  --reference-scan  use the plain preamble scan (for comparisons)\n"
            "  --help            this text\n";
 }
