@@ -13,7 +13,9 @@ release: deps
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
 
 # With a dongle the receiver runs on it; without one on the simulated dongle's demo sky. "-run"
-# presses START by itself; q or Ctrl-C ends it (settings saved).
+# presses START by itself; q or Ctrl-C ends it (settings saved). ARGS adds switches of the
+# program's own: make run ARGS="-portbase=40000".
+ARGS ?=
 VARNOCK_BIN := $(BUILD_RELEASE)/src/varnock
 SIMDONGLE   := $(CURDIR)/$(BUILD_RELEASE)/src/streaming/simdongle/libvarnock_simdongle.so
 
@@ -21,10 +23,10 @@ run: release
 	@n=$$(env -u VARNOCK_RTLSDR_LIB $(VARNOCK_BIN) --device-count 2>/dev/null || echo 0); \
 	if [ "$${n:-0}" -gt 0 ] 2>/dev/null; then \
 	  echo "$$n dongle(s) found: receiving from the first."; \
-	  exec env -u VARNOCK_RTLSDR_LIB $(VARNOCK_BIN) -run; \
+	  exec env -u VARNOCK_RTLSDR_LIB $(VARNOCK_BIN) -run $(ARGS); \
 	else \
 	  echo "No dongle found: receiving from the simulated dongle's demo sky."; \
-	  exec env VARNOCK_RTLSDR_LIB=$(SIMDONGLE) VARNOCK_SIM_SOURCE=demo $(VARNOCK_BIN) -run; \
+	  exec env VARNOCK_RTLSDR_LIB=$(SIMDONGLE) VARNOCK_SIM_SOURCE=demo $(VARNOCK_BIN) -run $(ARGS); \
 	fi
 
 test-build: deps

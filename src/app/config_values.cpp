@@ -85,9 +85,11 @@ std::string limitStationId(std::string_view text) { return std::string(text.subs
 
 std::optional<double> parseHomeCoordinate(std::string_view text, char positive, char negative, int limit)
 {
-    if (text.size() < 2 || (text[0] != positive && text[0] != negative)) return std::nullopt;
+    // Longer text is not a coordinate pasted from a map program: refused whole, never read in part.
+    if (text.size() < 2 || text.size() > kHomeCoordinateMaxLength) return std::nullopt;
+    if (text[0] != positive && text[0] != negative) return std::nullopt;
     const double sign = text[0] == negative ? -1.0 : 1.0;
-    const std::string_view rest = text.substr(1, 55);
+    const std::string_view rest = text.substr(1);
     const std::size_t blank = rest.find(' ');
     const std::string_view degText = rest.substr(0, blank);
     // Digits only: a sign after the hemisphere letter would flip it.

@@ -15,6 +15,8 @@ struct Settings;
 
 inline constexpr std::size_t kStationIdMaxLength = 8;
 inline constexpr std::size_t kTableNameMaxLength = 8;
+// Hemisphere letter and at most 55 characters after it.
+inline constexpr std::size_t kHomeCoordinateMaxLength = 56;
 
 // The dialog's field texts, as typed; they are saved at exit whether or not "Save + close" ran.
 struct ConfigValues {
@@ -42,7 +44,8 @@ std::string filterTableName(std::string_view text);
 std::string limitStationId(std::string_view text);
 
 // One coordinate of the home location text: hemisphere letter, whole degrees, a blank, minutes.
-// positive/negative: 'N'/'S' with limit 89, or 'E'/'W' with limit 179. Empty on any error.
+// positive/negative: 'N'/'S' with limit 89, or 'E'/'W' with limit 179. Empty on any error, and for a
+// text longer than kHomeCoordinateMaxLength.
 std::optional<double> parseHomeCoordinate(std::string_view text, char positive, char negative, int limit);
 std::optional<double> parseLatitude(std::string_view text);  // N/S, 89
 std::optional<double> parseLongitude(std::string_view text); // E/W, 179

@@ -33,12 +33,12 @@ std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 std::string tunerName(int tunerType)
 {
     switch (tunerType) {
-    case 0:
-    case 5: return "Rafael R820T";
     case 1: return "Elonics E4000";
     case 2: return "FC0012";
     case 3: return "FC0013";
     case 4: return "FC2580";
+    case 5: return "Rafael R820T";
+    case 6: return "Rafael R828D";
     default: return "Unknown (type " + std::to_string(tunerType) + ")";
     }
 }
@@ -115,7 +115,8 @@ void DeviceControl::storeSettings()
     settings_.rtlAgc = state_.burtlagc;
     settings_.modeS = c.sbmodes;
     settings_.modeAc = c.sbmodeac;
-    settings_.list = c.sblist;
+    // The button is held down until START completes; before that the loaded value stands.
+    if (state_.started) settings_.list = c.sblist;
     settings_.sampleRate = state_.currentSampleRate;
     settings_.udpOut = c.sbudpout;
 }
@@ -325,6 +326,18 @@ void DeviceControl::start()
     if (options.portBase != 0) write("Portbase override active: " + std::to_string(options.portBase));
     rx.round.panels.text[3] = "TCP Port: " + std::to_string(plan_.raw);
 
+    // The whole plan and the UDP target are checked before any server opens, so a refusal leaves
+    // nothing listening.
+    if (const std::string refusal = plan_.refusal(options.httpEnabled); !refusal.empty()) {
+        write(refusal);
+        return;
+    }
+    const UdpTarget target = chooseUdpTarget(settings_.udpIp, settings_.udpPort, options.udpTarget, index);
+    if (!target.error.empty()) {
+        view_.errorBox(target.error);
+        return;
+    }
+
     // A second START opens them afresh.
     engine_.closeServers();
     if (const std::string err = engine_.openServers(plan_, listenAddress_); !err.empty()) {
@@ -333,17 +346,13 @@ void DeviceControl::start()
     }
     if (options.httpEnabled && hooks_.openHttp) {
         if (const std::string err = hooks_.openHttp(plan_.http); !err.empty()) {
+            engine_.closeServers();
             view_.errorBox(err);
             return;
         }
         write("HTTP server port opened: " + std::to_string(plan_.http));
     }
 
-    const UdpTarget target = chooseUdpTarget(settings_.udpIp, settings_.udpPort, options.udpTarget, index);
-    if (!target.error.empty()) {
-        view_.errorBox(target.error);
-        return;
-    }
     settings_.udpPort = target.dialogPortText;
     if (target.portChanged) write("UDP target port changed!");
     engine_.servers().udpOut.setTarget(QString::fromStdString(target.host), static_cast<quint16>(target.port));

@@ -70,7 +70,8 @@ struct DeviceState {
     std::string captionSuffix; // appended to the main window's caption
 };
 
-// "Rafael R820T", "Elonics E4000", ...; numbers without a name read "Unknown (type N)".
+// "Rafael R820T", "Elonics E4000", ...; numbers without a name (0 is the library's "unknown")
+// read "Unknown (type N)".
 std::string tunerName(int tunerType);
 
 class DeviceControl {

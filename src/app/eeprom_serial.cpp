@@ -48,11 +48,16 @@ EepromStrings readEepromStrings(const EepromImage& image)
     return s;
 }
 
-bool serialDescriptorWritable(const EepromImage& image, int serialPosition)
+std::string serialWriteRefusal(const EepromImage& image, int serialPosition)
 {
     const int length = image.bytes[serialPosition];
-    return image.bytes[serialPosition + 1] == kStringDescriptor && length == 2 + 2 * kSerialChars &&
-           serialPosition + length <= EepromImage::kLength;
+    if (image.bytes[serialPosition + 1] != kStringDescriptor || length != 2 + 2 * kSerialChars)
+        return "!! EEPROM write refused: the serial number is not a string of eight characters";
+    // The reader stops at kReadLimit: a serial written past it would come back shorter.
+    const int lastCharacter = serialPosition + 2 + 2 * (kSerialChars - 1);
+    if (lastCharacter >= kReadLimit || serialPosition + length > EepromImage::kLength)
+        return "!! EEPROM write refused: the serial number would not be read back whole";
+    return {};
 }
 
 void serialDigits(const std::string& serial, int digits[8])
@@ -86,8 +91,8 @@ void reprogramSerial(const RtlSdrApi& api, rtlsdr_dev_t* device, const std::stri
     // Eight characters are written over the descriptor whatever it holds; anything but a string of
     // exactly eight would be corrupted, so it is refused before anything is asked.
     const EepromStrings strings = readEepromStrings(image);
-    if (!serialDescriptorWritable(image, strings.serialPosition)) {
-        log("!! EEPROM write refused: the serial number is not a string of eight characters");
+    if (const std::string refusal = serialWriteRefusal(image, strings.serialPosition); !refusal.empty()) {
+        log(refusal);
         return;
     }
 

@@ -28,9 +28,8 @@ struct EepromStrings {
 };
 EepromStrings readEepromStrings(const EepromImage& image);
 
-// The serial may be rewritten only in a string descriptor of exactly eight characters that lies
-// wholly inside the bytes written back.
-bool serialDescriptorWritable(const EepromImage& image, int serialPosition);
+// Why the serial descriptor at `serialPosition` cannot take eight new characters ("" when it can).
+std::string serialWriteRefusal(const EepromImage& image, int serialPosition);
 
 // The eight digits the dialog starts from: shorter serials padded with leading zeros, characters
 // that are not digits clamped to 0..9 as the spin boxes do.

@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,44 +112,52 @@ ReadResult readWholeFile(const std::string& path, std::string& out)
     return bad ? ReadResult::Failed : ReadResult::Ok;
 }
 
-bool writeAll(std::FILE* f, const std::string& text)
+bool writeAll(const FileOps& ops, int fd, const std::string& text)
 {
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    return ok;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ops.write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
-// A temporary file beside the target renamed over it, so a reader never sees half a file. When the
-// folder refuses new files the target itself is rewritten, if it allows that.
-bool replaceFile(const std::string& path, const std::string& text)
+// A temporary file beside the target, written, synced and renamed over it: the old file stays whole
+// until the new one is complete on disk. Never written in place - a full disk would cut it short.
+bool replaceFile(const FileOps& ops, const std::string& linkOrPath, const std::string& text)
 {
+    // A settings file that is a link (kept with the user's other dotfiles) stays one: its target is replaced.
+    std::string path = linkOrPath;
+    if (char resolved[PATH_MAX]; ::realpath(linkOrPath.c_str(), resolved) != nullptr) path = resolved;
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        if (!f) return false;
-        bool ok = writeAll(f, text);
-        return std::fclose(f) == 0 && ok;
-    }
+    const int fd = ops.makeTemp(name.data());
+    if (fd < 0) return false;
     struct stat st {};
-    mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
     ::fchmod(fd, mode);
-    std::FILE* f = ::fdopen(fd, "wb");
-    if (!f) {
-        ::close(fd);
-        ::unlink(name.data());
-        return false;
-    }
-    bool ok = writeAll(f, text);
-    ok = std::fclose(f) == 0 && ok;
-    if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
+    bool ok = writeAll(ops, fd, text);
+    ok = ok && ops.sync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ops.rename(name.data(), path.c_str()) == 0;
     if (!ok) ::unlink(name.data());
     return ok;
 }
 
 } // namespace
+
+FileOps FileOps::system()
+{
+    FileOps ops;
+    ops.makeTemp = [](char* t) { return ::mkstemp(t); };
+    ops.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
+    ops.sync = [](int fd) { return ::fsync(fd); };
+    ops.rename = [](const char* from, const char* to) { return std::rename(from, to); };
+    return ops;
+}
 
 char IniFile::decimalSeparator() const
 {
@@ -194,10 +204,27 @@ double IniFile::readFloat(std::string_view section, std::string_view key, double
     return parseFloat(*v, decimalSeparator()).value_or(def);
 }
 
-bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+bool IniFile::beginBatch()
 {
     std::string text;
-    if (readWholeFile(path_, text) == ReadResult::Failed) return false; // never overwrite what we cannot read
+    if (readWholeFile(path_, text) == ReadResult::Failed) return false;
+    batch_ = std::move(text);
+    return true;
+}
+
+bool IniFile::commitBatch()
+{
+    if (!batch_) return true;
+    const std::string text = std::move(*batch_);
+    batch_.reset();
+    return replaceFile(ops_, path_, text);
+}
+
+bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+{
+    std::string own;
+    if (!batch_ && readWholeFile(path_, own) == ReadResult::Failed) return false; // never overwrite what we cannot read
+    std::string& text = batch_ ? *batch_ : own;
 
     // A line break inside a value would start a line of its own and could forge other keys.
     std::string clean(value);
@@ -226,7 +253,7 @@ bool IniFile::writeString(std::string_view section, std::string_view key, std::s
         text += clean;
         text += nl;
     }
-    return replaceFile(path_, text);
+    return batch_ ? true : replaceFile(ops_, path_, text);
 }
 
 bool IniFile::writeInt(std::string_view section, std::string_view key, int value)

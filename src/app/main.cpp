@@ -3,18 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "app/console_view.h"
-#include "app/device_control.h"
-#include "app/engine.h"
-#include "app/ini_file.h"
-#include "app/settings.h"
-#include "app/startup.h"
-#include "app/switches.h"
+#include "app/receiver_program.h"
 #include "net/direct_connections.h"
-#include "net/http_server.h"
 #include "streaming/rtlsdr_api.h"
 
 namespace {
@@ -28,7 +20,7 @@ const char kHelp[] =
     "  -run              press START by itself 1.75 s after the start\n"
     "  -min              hide the window after that (no effect in the console)\n"
     "  -exitdialog       ask before ending\n"
-    "  -log              keep a list log file varnock-yymmdd-hhnnss.log beside the program\n"
+    "  -log              keep a list log file varnock-yymmdd-hhnnss.log in the settings folder\n"
     "  -portbase=N       server ports N+1 (raw), N+2 (UDP in), N+4 (30003 style), N+8 (HTTP)\n"
     "                    instead of 31001.. + 10 x device index\n"
     "  -udptarget=N      send UDP to port N+2\n"
@@ -45,7 +37,11 @@ const char kHelp[] =
     "Environment:\n"
     "  VARNOCK_RTLSDR_LIB   the rtl-sdr library to load instead of librtlsdr.so.0\n"
     "                       (the simulated dongle: libvarnock_simdongle.so)\n"
-    "  VARNOCK_HOME         folder of varnock.ini and the list logs (default: the program's)\n"
+    "  VARNOCK_HOME         folder of varnock.ini and the list logs instead of the default\n"
+    "                       $XDG_CONFIG_HOME/varnock (~/.config/varnock when that is unset),\n"
+    "                       created on first use; a varnock.ini beside the program is moved there once\n"
+    "\n"
+    "The exit status is 1 when the settings could not be saved.\n"
     "\n"
     "--device-count prints the number of dongles the library finds and ends.\n"
     "\n";
@@ -81,67 +77,19 @@ int main(int argc, char** argv)
     }
     if (argc == 2 && std::strcmp(argv[1], "--device-count") == 0) return printDeviceCount();
 
+    // Taken before the application object, which may remove arguments it knows.
+    ReceiverProgram::Setup setup;
+    setup.args.assign(argv, argv + argc);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("varnock");
     useDirectConnections();
 
-    std::vector<std::string> args(argv, argv + argc);
-    const Switches switches(args);
-
-    Engine engine;
-    ConsoleView view(engine);
-    const auto writeLine = [&engine](const std::string& t) { engine.writeLogLine(t); };
-    writeBanner(writeLine, cleanCommandLine(rawCommandLine(args)));
-
-    Settings settings;
-    IniFile ini(settingsFilePath());
-    loadSettingsAtStartup(settings, ini, clockSeededTableNameRandom(), programFolder());
-
-    DeviceControl device(engine, view, settings, switches);
-    view.setDeviceControl(&device);
-    device.applySettings();
-
-    HttpServer http(engine.receiver(), engine.ledColours());
-    http.setInputs([&] {
-        HttpPageInputs in;
-        in.config.table[0] = settings.table1;
-        in.config.table[1] = settings.table2;
-        in.config.table[2] = settings.table3;
-        in.config.table[3] = settings.table4;
-        in.config.stationId = settings.id;
-        in.config.udpHost = settings.udpIp;
-        in.config.udpPort = settings.udpPort;
-        const DeviceState& st = device.state();
-        in.device.commandLine = cleanCommandLine(rawCommandLine(args));
-        in.device.tunerType = st.deviceHandle != nullptr ? st.tunerType : 0;
-        in.device.currentGainDb = st.currentGainDb;
-        in.device.tunerAgc = st.butuneragc;
-        in.device.rtlAgc = st.burtlagc;
-        return in;
-    });
-
-    bool quitting = false;
-    const auto endApplication = [&] {
-        if (quitting) return;
-        if (!device.closeQuery()) return;
-        quitting = true;
-        device.close();
-        QCoreApplication::quit();
-    };
-    DeviceControl::Hooks hooks;
-    hooks.saveSettings = [&] { return saveSettings(settings, ini); };
-    hooks.endApplication = endApplication;
-    hooks.openHttp = [&](int port) { return http.open(static_cast<quint16>(port)); };
-    device.setHooks(hooks);
-    QObject::connect(&view, &ConsoleView::quitRequested, &app, endApplication);
-
-    StartupTimer timer1(switches, {
-                                      [&] { engine.datacntrTimer(); },
-                                      [](int ms) { serviceWait(ms); },
-                                      [&] { device.BitBtn1Click(Sender::Program); },
-                                      {},
-                                  });
-    StartupTimerDriver timer1Driver(timer1);
+    ReceiverProgram program(std::move(setup));
+    ConsoleView view(program.engine());
+    program.attach(view);
+    view.setDeviceControl(&program.device());
+    QObject::connect(&view, &ConsoleView::quitRequested, &app, [&program] { program.endApplication(); });
 
     view.flush();
     std::fputs(ConsoleView::keyHelp(), stdout);
@@ -151,6 +99,5 @@ int main(int argc, char** argv)
 
     const int rc = QCoreApplication::exec();
     view.flush();
-    http.close();
-    return rc;
+    return program.finish(rc);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/ini_file.h"
 
@@ -66,21 +67,42 @@ std::string defaultTableName(int n, const TableNameRandom& random);
 // A TableNameRandom seeded from the clock, as at each program start.
 TableNameRandom clockSeededTableNameRandom();
 
-// The program folder: $VARNOCK_HOME if set and not empty, else the folder of the executable; ends in '/'.
+// What decides the program folder (settings, list logs): the process environment and the executable.
+struct FolderEnvironment {
+    std::string varnockHome;   // $VARNOCK_HOME
+    std::string xdgConfigHome; // $XDG_CONFIG_HOME
+    std::string home;          // $HOME, else the user's home from the password database
+    std::string exeFolder;     // folder of the running executable, ends in '/'
+    static FolderEnvironment ofProcess();
+};
+
+// $VARNOCK_HOME if set and not empty, else $XDG_CONFIG_HOME/varnock (when absolute), else
+// ~/.config/varnock; ends in '/'. Never the build folder, so that a clean build keeps the settings.
+std::string programFolder(const FolderEnvironment& env);
 std::string programFolder();
 
 // programFolder() + "varnock.ini".
 std::string settingsFilePath();
 
+// First use: creates the program folder and, unless $VARNOCK_HOME chose it, moves a settings file
+// found beside the executable into it when it holds none yet. Returns the list lines that say so.
+std::vector<std::string> prepareProgramFolder(const FolderEnvironment& env);
+
+// A value outside what the receiver can use: the key falls back to its default and this line says so.
+using SettingsReport = std::function<void(const std::string&)>;
+
 // Reads sdr/gain .. tables/table4 in file-table order and sets currentFrequency. Missing or unreadable
-// values take their defaults (table names drawn from `random`).
-void loadMainSettings(Settings& s, const IniFile& ini, const TableNameRandom& random);
+// values take their defaults (table names drawn from `random`); so do values out of range, each with a
+// line to `report`.
+void loadMainSettings(Settings& s, const IniFile& ini, const TableNameRandom& random,
+                      const SettingsReport& report = {});
 
 // Reads udp/ip .. sisex/ytspan in file-table order; lastdir defaults to `programFolderPath`.
-void loadDialogAndExplorerSettings(Settings& s, const IniFile& ini, const std::string& programFolderPath);
+void loadDialogAndExplorerSettings(Settings& s, const IniFile& ini, const std::string& programFolderPath,
+                                   const SettingsReport& report = {});
 
-// Writes every key in save order and stops at the first key that cannot be written. Returns
-// "Unable to write to " + the file's path then, else an empty string.
+// Writes every key in save order and replaces the file once with the result; when that cannot be
+// done the old file stays as it was. Returns "Unable to write to " + the file's path then, else "".
 std::string saveSettings(const Settings& s, IniFile& ini);
 
 } // namespace varnock

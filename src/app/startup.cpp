@@ -46,10 +46,10 @@ void writeBanner(const LogLineWriter& writeLogLine, std::string_view cleanedComm
 }
 
 void loadSettingsAtStartup(Settings& s, const IniFile& ini, const TableNameRandom& random,
-                           const std::string& programFolderPath)
+                           const std::string& programFolderPath, const SettingsReport& report)
 {
-    loadMainSettings(s, ini, random);
-    loadDialogAndExplorerSettings(s, ini, programFolderPath);
+    loadMainSettings(s, ini, random, report);
+    loadDialogAndExplorerSettings(s, ini, programFolderPath, report);
 }
 
 ListLogFile createListLogFile(const LocalDateTime& startTime, const std::string& folder)

@@ -32,7 +32,7 @@ void writeBanner(const LogLineWriter& writeLogLine, std::string_view cleanedComm
 
 // Step 4 of program start: main settings, then dialog and explorer settings.
 void loadSettingsAtStartup(Settings& s, const IniFile& ini, const TableNameRandom& random,
-                           const std::string& programFolderPath);
+                           const std::string& programFolderPath, const SettingsReport& report = {});
 
 // START with "log": the list log named by the local time of START, created empty. Errors are ignored.
 ListLogFile createListLogFile(const LocalDateTime& startTime, const std::string& folder);

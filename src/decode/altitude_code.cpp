@@ -53,7 +53,11 @@ int decodeAltitudeCode(int code, int width, TFlight& rec)
 {
     if (code == 0) return -999;
     const bool wide = width == 13;
-    if (wide) rec.metric = bit(code, 0x40);
+    if (wide) {
+        rec.metric = bit(code, 0x40);
+        // A metric code read as feet would be a believable wrong altitude: none is better.
+        if (rec.metric) return -999;
+    }
     if (code & 0x10) {
         rec.gillham = 0;
         const int n = wide ? (code & 0x0F) | ((code & 0x20) >> 1) | ((code & 0x1F80) >> 2)
@@ -70,8 +74,7 @@ int decodeAltitudeCode(int code, int width, TFlight& rec)
 void formatFlightLevel(TFlight& rec)
 {
     if (rec.altitude < -998) return;
-    if (rec.altitude < 0) {
-        rec.altitude = 0;
+    if (rec.altitude < 0) { // below sea level: the value stays, the text shows the lowest level
         rec.altstr.assign("F000", 4);
         return;
     }

@@ -45,11 +45,13 @@ const NlTable& nlTable()
     return table;
 }
 
+// A latitude beyond a pole is a wrong zone, not a place; longitudes wrap into [-180, 180).
 bool finishPosition(double lat, double lon, LatLon& out)
 {
-    if (lat > 90.0) lat -= 180.0;
-    if (lon > 180.0) lon -= 360.0;
     if (!std::isfinite(lat) || !std::isfinite(lon)) return false;
+    if (lat > 90.0 || lat < -90.0) return false;
+    lon -= 360.0 * std::floor((lon + 180.0) / 360.0);
+    if (lon >= 180.0) lon -= 360.0; // rounding can land exactly on the upper end
     out.lat = lat;
     out.lon = lon;
     return true;

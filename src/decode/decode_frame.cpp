@@ -15,10 +15,16 @@ namespace varnock {
 namespace {
 
 using Decoder = void (*)(const uint8_t*, TFlight&);
-using Extra = void (*)(const uint8_t*, TFlight&, const HomeLocation&);
+using Extra = void (*)(const uint8_t*, TFlight&, const DecodeContext&);
 
-void keepDf16Hex(const uint8_t* b, TFlight& rec, const HomeLocation&) { setHex(rec.hexdf16, b, 14); }
-void commB(const uint8_t* b, TFlight& rec, const HomeLocation&) { decodeCommB(b, rec); }
+const HomeLocation kNoHome{};
+
+void keepDf16Hex(const uint8_t* b, TFlight& rec, const DecodeContext&) { setHex(rec.hexdf16, b, 14); }
+void commB(const uint8_t* b, TFlight& rec, const DecodeContext& ctx) { decodeCommB(b, rec, ctx.commBRegister); }
+void squitter(const uint8_t* b, TFlight& rec, const DecodeContext& ctx)
+{
+    decodeExtendedSquitter(b, rec, ctx.home ? *ctx.home : kNoHome);
+}
 
 struct FrameKind {
     int label;
@@ -34,10 +40,8 @@ constexpr std::array<FrameKind, 8> kFrameKinds = {{
     {5, decodeIdentityReply, nullptr},
     {21, decodeIdentityReply, commB},
     {11, decodeCapability, nullptr},
-    {17, decodeCapability, decodeExtendedSquitter},
+    {17, decodeCapability, squitter},
 }};
-
-const HomeLocation kNoHome{};
 
 } // namespace
 
@@ -52,7 +56,7 @@ void decodeFrame(int label, const uint8_t* bytes, TFlight& rec, const DecodeCont
     const FixedText<8> callsignBefore = rec.callsign; // the ID line is due only when it changes
 
     kind->decode(bytes, rec);
-    if (kind->extra) kind->extra(bytes, rec, ctx.home ? *ctx.home : kNoHome);
+    if (kind->extra) kind->extra(bytes, rec, ctx);
     rec.decoded = 1;
 
     if (ctx.lines && ctx.clock && ctx.writeLines && ctx.lines->anyLineClient()) {

@@ -20,6 +20,8 @@ struct DecodeContext {
     LineSink* lines = nullptr;
     const Clock* clock = nullptr;
     FrameLineWriter writeLines = nullptr; // null: no lines
+    // The register a DF 20/21 frame was filed under, so that it decodes as that; 0: guessed again.
+    int commBRegister = 0;
 };
 
 // label: the slot's format label (0, 4, 5, 11, 16, 17, 20, 21); bytes: 7 or 14 frame bytes.

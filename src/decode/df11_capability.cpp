@@ -10,6 +10,8 @@ void decodeCapability(const uint8_t* b, TFlight& rec)
 {
     const int ca = b[0] & 7;
     rec.ca = ca;
+    // DF 18's CF and DF 19's AF only sit where CA is: they say nothing about the ground.
+    if ((b[0] >> 3) != 11 && (b[0] >> 3) != 17) return;
     if (ca == 4) {
         rec.onground = 1;
         rec.altitude = 0;

@@ -49,6 +49,12 @@ bool validateAndFile(RawFrame& f, AircraftTable& table)
         break;
     case 19:
         if (isLong && syndrome != 0) return false;
+        // AF 0 carries the address in clear like df 18; other AF values leave only the zero
+        // syndrome, "000000", which is never accepted.
+        if (isLong && (f.bytes[0] & 7) == 0) {
+            address = clearAddress;
+            immediate = true;
+        }
         break;
     default:
         break; // 0, 4, 5, 16, 20, 21: the syndrome is the address
@@ -57,9 +63,8 @@ bool validateAndFile(RawFrame& f, AircraftTable& table)
 
     int index = -1;
     if (!table.findFlight(f.address, index, kLifetimeRounds)) {
-        index = table.allocFlight(kLifetimeRounds);
+        index = table.allocFlight(kLifetimeRounds, f.address);
         if (index < 0) return false;
-        table[index].icao.assign(f.address, 6);
     }
     TFlight& rec = table[index];
     if (!rec.inuse) {
@@ -71,8 +76,7 @@ bool validateAndFile(RawFrame& f, AircraftTable& table)
         rec.inuse = 1;
         rec.announced = 1;
     }
-    table.storeFrame(f.df, f.bytes, rec);
-    return true;
+    return table.storeFrame(f.df, f.bytes, rec, f.length);
 }
 
 } // namespace varnock

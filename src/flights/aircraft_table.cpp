@@ -29,7 +29,8 @@ bool AircraftTable::findFlight(const char* address, int& index, int lifetime)
         rec.airevenlat = kUnknown;
         rec.airoddlat = kUnknown;
         rec.lat = kUnknownPos;
-        sendStaLine(lines_, clock_, rec.icao.c_str(), "OK");
+        // Only an aircraft the clients were told of can return; a bare candidate never had its AIR line.
+        if (rec.announced) sendStaLine(lines_, clock_, rec.icao.c_str(), "OK");
     }
     return false;
 }
@@ -49,7 +50,7 @@ void AircraftTable::initRecord(TFlight& rec, int lifetime)
     rec.timeout = lifetime;
 }
 
-int AircraftTable::allocFlight(int lifetime)
+int AircraftTable::allocFlight(int lifetime, const char* address)
 {
     for (int i = 0; i < kTableSize; ++i) {
         TFlight& rec = records_[static_cast<std::size_t>(i)];
@@ -58,14 +59,31 @@ int AircraftTable::allocFlight(int lifetime)
         initRecord(rec, lifetime);
         if (rec.announced == 1) {
             rec.announced = 0;
-            if (!rec.icao.empty()) sendStaLine(lines_, clock_, rec.icao.c_str(), "AD");
+            // A returning aircraft that gets its own old record back is not deleted.
+            const bool sameAddress = address != nullptr && rec.icao.equals(address, 6);
+            if (!rec.icao.empty() && !sameAddress) sendStaLine(lines_, clock_, rec.icao.c_str(), "AD");
         }
+        if (address != nullptr) rec.icao.assign(address, 6);
         return i;
     }
     return -1;
 }
 
-void AircraftTable::storeFrame(int df, const uint8_t* bytes, TFlight& rec)
+bool AircraftTable::storeFrame(int df, const uint8_t* bytes, TFlight& rec, int length)
+{
+    if (length < 14 && df >= 16) {
+        // Bytes 4-6 of a short frame are its parity: nothing after byte 3 may be read as data.
+        if (df != 20 && df != 21) return false;
+        MessageSlot& s = rec.slot(df == 20 ? kSlotDf4 : kSlotDf5);
+        std::memcpy(s.bytes, bytes, 7);
+        s.isNew = 1;
+        return true;
+    }
+    fileLongFrame(df, bytes, rec);
+    return true;
+}
+
+void AircraftTable::fileLongFrame(int df, const uint8_t* bytes, TFlight& rec)
 {
     auto file = [&rec, bytes](int slotNo, int n) {
         MessageSlot& s = rec.slot(slotNo);
@@ -82,7 +100,7 @@ void AircraftTable::storeFrame(int df, const uint8_t* bytes, TFlight& rec)
     case 21: {
         file(df == 20 ? kSlotDf4 : kSlotDf5, 7);
         const int base = df == 20 ? kSlotDf20Bds20 : kSlotDf21Bds20;
-        switch (inferCommBRegister(bytes)) {
+        switch (inferCommBRegister(bytes, rec.gs, rec.track)) {
         case 0x20: file(base, 14); rec.bds20 = 1; break;
         case 0x40: file(base + 1, 14); rec.bds40 = 1; break;
         case 0x50: file(base + 2, 14); rec.bds50 = 1; break;
@@ -147,7 +165,9 @@ void AircraftTable::decodeRecord(TFlight& rec, const DecodeContext& ctx)
         MessageSlot& s = rec.slot(n);
         if (!s.isNew) continue;
         any = true;
-        decodeFrame(slotLabel(n), s.bytes, rec, ctx);
+        DecodeContext slotCtx = ctx;
+        slotCtx.commBRegister = commBRegisterOfSlot(n); // the guess made at filing stands
+        decodeFrame(slotLabel(n), s.bytes, rec, slotCtx);
     }
     if (!any) return;
     if (rec.decoded > 0) rec.lastseen = static_cast<int32_t>(clock_.shiftedUnixSeconds());

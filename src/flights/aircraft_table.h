@@ -27,15 +27,17 @@ public:
     int highestUsed = 0;
 
     // Searches records 0..highestUsed for `address` (six hex digits). Every match gets `lifetime`;
-    // a match that is not in use is refreshed as a returning aircraft (STA OK line) and the search
-    // goes on. True, with `index`, only for a record in use.
+    // a match that is not in use is refreshed as a returning aircraft (STA OK line if it was
+    // announced) and the search goes on. True, with `index`, only for a record in use.
     bool findFlight(const char* address, int& index, int lifetime);
 
-    // Lowest record not in use, reinitialised; -1 when all 2000 are in use. The caller sets icao.
-    int allocFlight(int lifetime);
+    // Lowest record not in use, reinitialised; -1 when all 2000 are in use. The caller sets icao,
+    // or passes `address`, which is then set here and spares the AD line when the record held it.
+    int allocFlight(int lifetime, const char* address = nullptr);
 
     // Copies a frame (all 14 sliced bytes available) into the record's slot for its kind.
-    void storeFrame(int df, const uint8_t* bytes, TFlight& rec);
+    // A short frame (length 7) only fills a short slot; false, nothing filed, when its kind has none.
+    bool storeFrame(int df, const uint8_t* bytes, TFlight& rec, int length = 14);
 
     // Once per 2 s round, before the decode round: lifetimes, RM lines, airborne CPR word ageing.
     void purgeFlights();
@@ -53,6 +55,7 @@ public:
 
 private:
     void initRecord(TFlight& rec, int lifetime);
+    void fileLongFrame(int df, const uint8_t* bytes, TFlight& rec);
 
     std::unique_ptr<TFlight[]> records_;
     LineSink& lines_;

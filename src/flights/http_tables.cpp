@@ -10,6 +10,7 @@
 #include "core/controls.h"
 #include "core/home_location.h"
 #include "flights/aircraft_table.h"
+#include "flights/decimal_text.h"
 
 namespace varnock {
 
@@ -63,11 +64,7 @@ void appendAge(std::string& out, int64_t v)
 void appendFloat(std::string& out, double v)
 {
     if (!(v > -999.0)) return; // also NaN
-    if (v == 0.0) v = 0.0;     // no "-0"
-    char buf[40];
-    // to_chars ignores the process locale, which Qt sets from the environment.
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-    out.append(buf, r.ptr);
+    appendDecimal15(out, v);
 }
 
 void appendFloatCut(std::string& out, double v, std::size_t n)

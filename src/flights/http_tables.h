@@ -87,7 +87,7 @@ void appendInt(std::string& out, int64_t v);   // empty below -998
 void appendInt5(std::string& out, int64_t v);  // empty below -99998
 void appendAge(std::string& out, int64_t v);   // empty at 1000001 and above
 void appendPlain(std::string& out, int64_t v);
-void appendFloat(std::string& out, double v);  // up to 15 significant digits, "."; empty at -999.0 and below
+void appendFloat(std::string& out, double v);  // up to 15 significant digits, ".", no exponent; empty at -999.0 and below
 void appendFloatCut(std::string& out, double v, std::size_t n); // Float8 / Float9
 void appendTrim(std::string& out, std::string_view s);
 void appendFlag(std::string& out, bool b);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/line_sink.h"
+#include "flights/decimal_text.h"
 
 namespace varnock {
 
@@ -60,14 +61,12 @@ void appendKnown(std::string& s, int32_t v, int32_t unknownBelow, const char* su
     s += suffix;
 }
 
-// Fixed "." separator whatever the locale; cut to the width the clients expect.
+// Cut to the width the clients expect.
 void appendDegrees(std::string& s, double v)
 {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-    std::size_t n = static_cast<std::size_t>(r.ptr - buf);
-    if (n > 11) n = 11;
-    s.append(buf, n);
+    const std::size_t start = s.size();
+    appendDecimal15(s, v);
+    if (s.size() - start > 11) s.resize(start + 11);
 }
 
 template <std::size_t N>

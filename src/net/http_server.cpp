@@ -71,6 +71,23 @@ bool hasToken(std::string_view value, std::string_view token)
     return false;
 }
 
+// The document of an absolute-form target ("http://host:port/doc?query"): "/doc", or "/" when
+// the target names only the host; false when it is not an http or https URL with a host.
+bool absolutePath(std::string_view target, std::string_view& path)
+{
+    std::size_t scheme = 0;
+    if (target.size() >= 7 && equalsNoCase(target.substr(0, 7), "http://"))
+        scheme = 7;
+    else if (target.size() >= 8 && equalsNoCase(target.substr(0, 8), "https://"))
+        scheme = 8;
+    else
+        return false;
+    const std::size_t hostEnd = std::min(target.size(), target.find_first_of("/?#", scheme));
+    if (hostEnd == scheme) return false;
+    path = hostEnd < target.size() && target[hostEnd] == '/' ? target.substr(hostEnd) : std::string_view("/");
+    return true;
+}
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -172,8 +189,18 @@ public:
             pending_.pop_front();
         }
         if (pending_.empty() && state_ == State::Start) deadline_.stop();
+        ++completed_;
         return p;
     }
+
+    // After the reply to the last request framed before a fault: the error reply and the close.
+    void afterReply()
+    {
+        if (pending_.empty() && deferredError_ != 0) reject(deferredError_);
+    }
+
+    // Never got through a whole request: the first to go when connections run short.
+    bool idleSinceConnect() const { return completed_ == 0; }
 
     bool closing() const { return closing_; }
     void markClosing() { closing_ = true; }
@@ -214,10 +241,15 @@ private:
         leftover_ = avail;
         for (char ch : data) {
             const int status = scan(static_cast<unsigned char>(ch));
-            if (status != 0) {
+            if (status == 0) continue;
+            // Requests framed before the fault are answered first; the parser takes them one by
+            // one and the error follows the last (see afterReply).
+            if (pending_.empty())
                 reject(status);
-                return;
-            }
+            else
+                deferredError_ = status;
+            state_ = State::Dead;
+            return;
         }
     }
 
@@ -246,8 +278,7 @@ private:
                 line_ += static_cast<char>(c);
                 return 0;
             }
-            if (line_.empty() || line_.back() != '\r') return 400; // bare LF
-            line_.pop_back();
+            if (!line_.empty() && line_.back() == '\r') line_.pop_back(); // a bare LF ends a line too
             {
                 const int status = state_ == State::RequestLine ? requestLine() : headerLine();
                 line_.clear();
@@ -272,9 +303,10 @@ private:
         const std::string_view version(line_.data() + sp2 + 1, line_.size() - sp2 - 1);
         if (method.empty() || !std::all_of(method.begin(), method.end(), [](char ch) { return isTchar(static_cast<unsigned char>(ch)); }))
             return 400;
-        if (target.empty() || target.front() != '/') return 400;
         for (char ch : target)
             if (static_cast<unsigned char>(ch) <= 0x20 || static_cast<unsigned char>(ch) >= 0x7F) return 400;
+        std::string_view doc = target;
+        if (target.empty() || (target.front() != '/' && !absolutePath(target, doc))) return 400;
         if (version == "HTTP/1.1")
             http10_ = false;
         else if (version == "HTTP/1.0")
@@ -283,8 +315,8 @@ private:
             return 505;
         else
             return 400;
-        const std::size_t pathEnd = std::min(target.find('?'), target.find('#'));
-        path_ = QByteArray(target.data(), static_cast<qsizetype>(std::min(pathEnd, target.size())));
+        const std::size_t pathEnd = std::min(doc.find('?'), doc.find('#'));
+        path_ = QByteArray(doc.data(), static_cast<qsizetype>(std::min(pathEnd, doc.size())));
         if (method == "GET")
             head_ = false;
         else if (method == "HEAD")
@@ -384,6 +416,8 @@ private:
     qint64 leftover_ = 0;
     bool http10_ = false, head_ = false, connClose_ = false, connKeepAlive_ = false;
     bool closing_ = false;
+    int deferredError_ = 0; // status owed once the requests before the fault are answered
+    uint64_t completed_ = 0;
     std::deque<Pending> pending_;
     uint64_t lastActivity_ = 0;
 };
@@ -405,7 +439,7 @@ std::string HttpServer::open(quint16 port, const QHostAddress& address)
     if (!listener->listen(address, port)) {
         std::string why = listener->errorString().toStdString();
         delete listener;
-        return why.empty() ? "cannot listen" : why;
+        return "Cannot open HTTP server port " + std::to_string(port) + ": " + (why.empty() ? "cannot listen" : why);
     }
     listener_ = listener;
     bind(listener);
@@ -434,8 +468,12 @@ quint16 HttpServer::port() const { return listener_ != nullptr ? listener_->serv
 void HttpServer::accepted(QTcpSocket* socket)
 {
     if (static_cast<int>(guards_.size()) >= limits_.maxConnections) {
-        auto oldest = std::min_element(guards_.begin(), guards_.end(),
-                                       [](Guard* a, Guard* b) { return a->lastActivity() < b->lastActivity(); });
+        // A connection that never completed a request goes before one that polls; among equals
+        // the one quiet the longest.
+        auto oldest = std::min_element(guards_.begin(), guards_.end(), [](Guard* a, Guard* b) {
+            if (a->idleSinceConnect() != b->idleSinceConnect()) return a->idleSinceConnect();
+            return a->lastActivity() < b->lastActivity();
+        });
         if (oldest != guards_.end()) {
             ++rejected_;
             (*oldest)->abortNow();
@@ -484,6 +522,7 @@ bool HttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         guard->abortNow(); // it does not read what it asks for
         return true;
     }
+    const QPointer<Guard> alive(guard);
     QHttpServerResponder responder = makeResponder(request, socket);
     responder.writeStatusLine(QHttpServerResponder::StatusCode::Ok);
     responder.writeHeader("Content-Type", reply.contentType());
@@ -491,10 +530,16 @@ bool HttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     responder.writeHeader("Connection", p.close ? "close" : "keep-alive");
     responder.writeBody(p.head ? QByteArray() : body);
     peakUnsent_ = std::max(peakUnsent_, socket->bytesToWrite());
+    // Into the kernel now: a client that half-closes right after its request otherwise often gets
+    // nothing, the socket taking the end of its input before it has written the reply.
+    socket->flush();
+    if (!alive) return true;
     if (p.close) {
         guard->markClosing();
         socket->disconnectFromHost();
+        return true;
     }
+    guard->afterReply();
     return true;
 }
 

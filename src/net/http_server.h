@@ -30,10 +30,12 @@ class HttpServer final : public QAbstractHttpServer {
 public:
     // Stock Qt accepts anything and never closes; these bound what one client can cost us.
     struct Limits {
-        int maxConnections = 128;         // beyond it the least recently active connection is dropped
+        int maxConnections = 128;         // beyond it one is dropped: first any that never completed a
+                                          // request, else the least recently active
         qint64 maxHeadBytes = 16 * 1024;  // request line and headers of one request
         qint64 maxBodyBytes = 16 * 1024;  // a request body is read and ignored
-        int maxPipelined = 16;            // requests received but not yet answered
+        int maxPipelined = 16;            // requests received but not yet answered; those before the
+                                          // excess are answered, then 429
         int idleMs = 15000;               // no traffic either way: closed
         int requestMs = 30000;            // first byte of a request to its reply
         qint64 maxUnsentBytes = 8 << 20;  // replies queued for a client that does not read

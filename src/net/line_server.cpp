@@ -23,6 +23,12 @@ LineServer::~LineServer()
 void LineServer::onNewConnection()
 {
     while (QTcpSocket* socket = cs2.nextPendingConnection()) {
+        // Beyond the five slots a client would never be sent anything: tell it at once.
+        if (freeSlot() < 0) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QTcpSocket::readyRead, this, [socket] { socket->skip(socket->bytesAvailable()); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             cs2ClientDisconnect(socket);
@@ -32,15 +38,21 @@ void LineServer::onNewConnection()
     }
 }
 
+int LineServer::freeSlot() const
+{
+    for (int i = 0; i < kSlots; ++i)
+        if (lineClients[i] == nullptr)
+            return i;
+    return -1;
+}
+
 void LineServer::cs2ClientConnect(QTcpSocket* socket)
 {
-    for (QTcpSocket*& slot : lineClients) {
-        if (slot == nullptr) {
-            slot = socket;
-            leds_[9] = true;
-            return;
-        }
-    }
+    const int i = freeSlot();
+    if (i < 0)
+        return;
+    lineClients[i] = socket;
+    leds_[9] = true;
 }
 
 void LineServer::cs2ClientDisconnect(QTcpSocket* socket)

@@ -31,11 +31,12 @@ public:
     void cs2ClientDisconnect(QTcpSocket* socket);
 
     QTcpServer cs2;
-    // A client beyond these five is accepted but never served.
+    // A client beyond these five is closed as soon as it is accepted.
     QTcpSocket* lineClients[kSlots] = {};
 
 private:
     void onNewConnection();
+    int freeSlot() const; // -1 when all are taken
 
     Leds& leds_;
 };

@@ -33,6 +33,14 @@ std::string failure(const char* what, int port, const QString& why)
 
 std::string NetServers::open(const ServerPortPlan& plan, const QHostAddress& address)
 {
+    std::string err = openAll(plan, address);
+    // A failed open leaves none of its servers listening.
+    if (!err.empty()) close();
+    return err;
+}
+
+std::string NetServers::openAll(const ServerPortPlan& plan, const QHostAddress& address)
+{
     if (!validPort(plan.raw))
         return "Cannot open TCP server port " + std::to_string(plan.raw) + ": out of range";
     if (!raw.listen(address, static_cast<quint16>(plan.raw)))

@@ -25,8 +25,8 @@ public:
     void setLogLine(const LogLineFn& fn);
 
     // Opens cs1 and the UDP receiver, then cs2, on the plan's ports, writing one line per port
-    // opened. Stops at the first port that cannot be opened and returns why ("" when all opened);
-    // what was opened before stays open. The HTTP port is not handled here.
+    // opened. Stops at the first port that cannot be opened, closes the servers opened before it and
+    // returns why ("" when all opened). The HTTP port is not handled here.
     std::string open(const ServerPortPlan& plan, const QHostAddress& address);
     void close();
 
@@ -41,6 +41,7 @@ public:
     UdpSender udpOut;
 
 private:
+    std::string openAll(const ServerPortPlan& plan, const QHostAddress& address);
     void log(const std::string& line) const;
 
     Controls& controls_;

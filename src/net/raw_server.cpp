@@ -3,6 +3,8 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+
 #include "net/bounded_write.h"
 
 namespace varnock {
@@ -26,11 +28,19 @@ void RawServer::onNewConnection()
         // Whatever a client sends is of no use; discard it rather than let it pile up.
         connect(socket, &QTcpSocket::readyRead, this, [socket] { socket->skip(socket->bytesAvailable()); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            connections_.erase(std::remove(connections_.begin(), connections_.end(), socket), connections_.end());
             cs1ClientDisconnect(socket);
             socket->deleteLater();
         });
+        connections_.push_back(socket);
         // Socket errors are swallowed: only the disconnect touches the bookkeeping.
         cs1ClientConnect(socket);
+        // The newest client is the one served, so the oldest bystander makes room.
+        while (static_cast<int>(connections_.size()) > kMaxConnections) {
+            QTcpSocket* oldest = connections_.front();
+            connections_.pop_front();
+            oldest->abort(); // its disconnected handler forgets and deletes it
+        }
     }
 }
 
@@ -40,9 +50,11 @@ void RawServer::cs1ClientConnect(QTcpSocket* socket)
     leds_[6] = true;
 }
 
-void RawServer::cs1ClientDisconnect(QTcpSocket*)
+void RawServer::cs1ClientDisconnect(QTcpSocket* socket)
 {
-    // Any client leaving clears the raw client, even one that was not it.
+    // A bystander leaving must not orphan the client being served.
+    if (socket != rawClient)
+        return;
     rawClient = nullptr;
     leds_[6] = false;
 }

@@ -16,6 +16,25 @@ ServerPortPlan ServerPortPlan::forDevice(int deviceIndex, int portBase, bool por
     return p;
 }
 
+std::string ServerPortPlan::refusal(bool withHttp) const
+{
+    // In the order the servers are opened, with the words their open failures use.
+    const struct {
+        const char* what;
+        int port;
+        bool used;
+    } servers[] = {
+        {"TCP server", raw, true},
+        {"UDP receiver", udpReceive, true},
+        {"TCP server", lines, true},
+        {"HTTP server", http, withHttp},
+    };
+    for (const auto& s : servers)
+        if (s.used && (s.port < 1 || s.port > 65535))
+            return std::string("Cannot open ") + s.what + " port " + std::to_string(s.port) + ": out of range";
+    return {};
+}
+
 ServerPortPlan ServerPortPlan::ephemeral()
 {
     ServerPortPlan p;
@@ -68,7 +87,8 @@ UdpTarget chooseUdpTarget(const std::string& host, const std::string& dialogPort
             t.portChanged = true;
         }
     }
-    if (port < 0 || port > 65535) {
+    // Port 0 would send nowhere.
+    if (port < 1 || port > 65535) {
         t.error = "UDP target port " + std::to_string(port) + " is out of range";
         return t;
     }

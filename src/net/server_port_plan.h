@@ -14,6 +14,9 @@ struct ServerPortPlan {
 
     // base = portBase when it is not 0, else 31000 + 10 x device index; "30003" moves cs2 there.
     static ServerPortPlan forDevice(int deviceIndex, int portBase = 0, bool port30003 = false);
+    // Why the plan cannot be opened ("" when it can): the first server whose port is not 1..65535.
+    // The HTTP port counts only when that server is to be opened.
+    std::string refusal(bool withHttp) const;
     // Every server on a port the system picks (tests).
     static ServerPortPlan ephemeral();
 };

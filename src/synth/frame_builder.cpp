@@ -2,7 +2,6 @@
 #include "synth/frame_builder.h"
 
 #include "demod/parity.h"
-#include "decode/commb_infer.h"
 #include "synth/cpr_encode.h"
 
 #include <algorithm>
@@ -277,7 +276,7 @@ ModeSFrame commBIdentityReply(uint32_t address, const char* squawk, const CommB&
 }
 
 // The MB helpers write into a scratch frame so that MB bit k is frame bit 32 + k, as in the
-// register tables, and the register guess can be checked on real frame bytes.
+// register tables.
 CommB mbIdentification(const char* callsign)
 {
     uint8_t frame[14] = {};
@@ -328,7 +327,7 @@ CommB mbTrackAndTurn(double rollDeg, double trackDeg, double groundSpeedKt, doub
 CommB mbHeadingAndSpeed(double headingDeg, double iasKt, double mach, double baroVrFpm, double inertialVrFpm)
 {
     uint8_t frame[14] = {};
-    long heading = roundToLong(wrapDegrees(headingDeg) * 512.0 / 90.0) & 0x7FF;
+    const long heading = roundToLong(wrapDegrees(headingDeg) * 512.0 / 90.0) & 0x7FF;
     putBits(frame, kMeBit + 1, 1, 1);
     putBits(frame, kMeBit + 13, 1, 1);
     putBits(frame, kMeBit + 14, 10, uint32_t(std::clamp(roundToLong(iasKt), 0L, 1023L)));
@@ -341,12 +340,6 @@ CommB mbHeadingAndSpeed(double headingDeg, double iasKt, double mach, double bar
     putBits(frame, kMeBit + 47, 10,
             signedField(std::clamp(roundToLong(inertialVrFpm / 32.0), -512L, 511L), 10));
     putBits(frame, kMeBit + 2, 11, uint32_t(heading));
-    // With the heading's last bit and the baro rate status both set, the bits also pass the 5,0 test,
-    // which is tried first: move the heading by one step (0.18 degrees) instead.
-    if (inferCommBRegister(frame) != 0x60) {
-        heading = (heading + 1) & 0x7FF;
-        putBits(frame, kMeBit + 2, 11, uint32_t(heading));
-    }
     CommB out;
     std::copy(frame + 4, frame + 11, out.mb);
     return out;

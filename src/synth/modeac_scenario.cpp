@@ -12,8 +12,9 @@ namespace varnock::synth {
 
 namespace {
 
-// 128 samples hold a reply (43) started up to kSlotSpread samples in, and the receiver's hold-off
-// of 45 samples after its F1 ends before the next slot's earliest F1.
+// 128 samples hold a reply (43 samples, 44 with its sub-sample offset) started up to kSlotSpread
+// samples in, and the receiver's hold-off of 45 samples after its F1 ends before the next slot's
+// earliest F1.
 constexpr int64_t kSlotSamples = 128;
 constexpr int64_t kSlotLead = 4;
 constexpr int64_t kSlotSpread = 60;
@@ -42,10 +43,35 @@ int pulseCount(const ModeACCode& code)
     return std::popcount(unsigned(modeACPulseMask(code))) - 2; // without F1 and F2
 }
 
+// x within [lo, hi]; NaN becomes `otherwise`.
+double bounded(double x, double lo, double hi, double otherwise)
+{
+    if (std::isnan(x)) return otherwise;
+    return std::clamp(x, lo, hi);
+}
+
 } // namespace
 
+ModeACScenarioParams boundedModeACParams(ModeACScenarioParams p)
+{
+    const ModeACScenarioParams d;
+    // Altitudes and squawks are drawn distinct, so a sky far larger than their choice would never
+    // finish building.
+    p.aircraftCount = std::clamp(p.aircraftCount, 0, kMaxModeACAircraft);
+    p.noiseSigma = bounded(p.noiseSigma, 0.0, 100.0, d.noiseSigma);
+    p.minAmplitude = bounded(p.minAmplitude, 0.0, 1000.0, d.minAmplitude);
+    p.maxAmplitude = bounded(p.maxAmplitude, p.minAmplitude, 1000.0, p.minAmplitude);
+    p.timingSpread = bounded(p.timingSpread, 0.0, 1.0, d.timingSpread);
+    // A rate of 0 would place no reply in an endless search; a high one would put two replies of
+    // one aircraft into one slot. Two slot cycles per period keep its replies in slots of their own.
+    const double fastest = kModeACSampleRate / double(2 * kSlotSamples * std::max(1, p.aircraftCount));
+    p.minRepliesPerSecond = bounded(p.minRepliesPerSecond, 0.1, fastest, d.minRepliesPerSecond);
+    p.maxRepliesPerSecond = bounded(p.maxRepliesPerSecond, p.minRepliesPerSecond, fastest, p.minRepliesPerSecond);
+    return p;
+}
+
 ModeACScenario::ModeACScenario(const ModeACScenarioParams& params)
-    : params_(params), signal_(kBufferPairs, kModeACSampleRate)
+    : params_(boundedModeACParams(params)), signal_(kBufferPairs, kModeACSampleRate)
 {
     buildAircraft();
 }
@@ -115,8 +141,7 @@ void ModeACScenario::repliesInRange(int64_t firstSample, int64_t endSample, std:
             r.kind = (j & 1) ? ModeACKind::ModeC : ModeACKind::ModeA;
             r.code = r.kind == ModeACKind::ModeA ? a.squawk : a.altitudeCode;
             r.sample = start;
-            r.offset = (2.0 * unitFromHash(hashKeys(params_.seed, KeyOffset, uint64_t(i), key)) - 1.0) *
-                       params_.maxTimingOffset;
+            r.offset = unitFromHash(hashKeys(params_.seed, KeyOffset, uint64_t(i), key)) * params_.timingSpread;
             r.amplitude = a.amplitude;
             r.phase = 2.0 * std::numbers::pi * unitFromHash(hashKeys(params_.seed, KeyCarrier, uint64_t(i), key));
             out.push_back(r);

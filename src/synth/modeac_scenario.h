@@ -17,10 +17,17 @@ struct ModeACScenarioParams {
     double noiseSigma = 2.0;        // Gaussian sigma on I and Q, 8-bit units
     double minAmplitude = 30.0;     // per-aircraft pulse magnitude range
     double maxAmplitude = 120.0;
-    double maxTimingOffset = 0.03;  // bound of the per-reply sub-sample offset, samples
+    // Each reply starts at a uniformly drawn fraction [0, timingSpread) of a sample after its
+    // sample: 1 is every arrival phase, as real replies come; 0 puts every pulse on one sample.
+    double timingSpread = 1.0;
     double minRepliesPerSecond = 5.0;
     double maxRepliesPerSecond = 10.0;
 };
+
+// Parameters that cannot describe a sky are brought into range (see the .cpp): at most
+// kMaxModeACAircraft aircraft, rates that keep each aircraft to its own slots, a spread in [0, 1].
+inline constexpr int kMaxModeACAircraft = 64;
+ModeACScenarioParams boundedModeACParams(ModeACScenarioParams p);
 
 enum class ModeACKind : uint8_t { ModeA, ModeC };
 
@@ -46,6 +53,7 @@ class ModeACScenario {
 public:
     explicit ModeACScenario(const ModeACScenarioParams& params = ModeACScenarioParams{});
 
+    // The parameters in use, after boundedModeACParams.
     const ModeACScenarioParams& params() const { return params_; }
     int aircraftCount() const { return int(aircraft_.size()); }
     const ModeACAircraft& aircraft(int i) const { return aircraft_[size_t(i)]; }

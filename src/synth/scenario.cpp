@@ -2,7 +2,6 @@
 // jittered periods, a slot grid that keeps frames apart, and per-buffer rendering.
 #include "synth/scenario.h"
 
-#include "decode/commb_infer.h"
 #include "synth/rng.h"
 
 #include <algorithm>
@@ -357,7 +356,6 @@ bool Scenario::buildFrame(const Candidate& c, int64_t sample, SkyFrame& out) con
         }
         out.frame = plan.kind == FrameKind::CommBAltitude ? commBAltitudeReply(addr, s.altitudeFt, mb, fs)
                                                           : commBIdentityReply(addr, squawk, mb, fs);
-        if (inferCommBRegister(out.frame.bytes) != reg) return false;
         out.commBRegister = reg;
         break;
     }

@@ -53,11 +53,15 @@ TEST(HomeLocationText, Coordinates)
             EXPECT_NEAR(*v, c.value, 1e-12) << c.text;
         }
     }
-    // Only characters 2..56 are read: what lies beyond is ignored.
+    // At most 55 characters after the letter, all of them read: longer text is refused, not cut.
     const std::string padded = "N51 28.5" + std::string(48, ' ');
-    ASSERT_TRUE(parseLatitude(padded + "junk").has_value());
-    EXPECT_NEAR(*parseLatitude(padded + "junk"), 51.475, 1e-12);
-    EXPECT_FALSE(parseLatitude(padded.substr(0, 55) + "junk").has_value());
+    ASSERT_EQ(padded.size(), 56u);
+    ASSERT_TRUE(parseLatitude(padded).has_value());
+    EXPECT_NEAR(*parseLatitude(padded), 51.475, 1e-12);
+    EXPECT_FALSE(parseLatitude(padded + "junk").has_value());
+    EXPECT_FALSE(parseLatitude(padded + " ").has_value());
+    EXPECT_FALSE(parseLongitude("E007 12.25" + std::string(46, '0') + "9").has_value());
+    EXPECT_FALSE(parseLatitude(padded.substr(0, 52) + "junk").has_value());
 }
 
 TEST(PortText, IntegersOnly)

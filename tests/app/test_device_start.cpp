@@ -93,43 +93,55 @@ TEST_F(DeviceFixture, StartRunsEveryStepInOrderAndStreams)
     EXPECT_TRUE(engine->streaming());
 }
 
-TEST_F(DeviceFixture, TwoDonglesByIndexAndBySerialWithTheirPlanPorts)
+TEST_F(DeviceFixture, TwoDonglesByIndexAndBySerial)
 {
     setEnv("VARNOCK_SIM_DEVICES", "2");
     setEnv("VARNOCK_SIM_1_NAME", "Second dongle");
-    if (!test::planPortsFree(0) || !test::planPortsFree(1)) GTEST_SKIP() << "the default plan ports are taken";
 
-    make();
+    makeWithFreePorts();
     start();
     ASSERT_TRUE(st().started) << ::testing::PrintToString(lines());
     EXPECT_EQ(st().deviceIndex, 0);
-    EXPECT_TRUE(hasLine("2 RTLSDR device(s) found."));
-    EXPECT_TRUE(hasLine("Device: Generic RTL2832U OEM"));
-    EXPECT_TRUE(hasLine("TCP server port opened: 31001"));
-    EXPECT_TRUE(hasLine("UDP receiver port opened: 31002"));
-    EXPECT_TRUE(hasLine("Port 30003 type TCP server opened: 31004"));
-    EXPECT_TRUE(hasLine("HTTP server port opened: 31008"));
+    const auto port = [this](int offset) { return std::to_string(base + offset); };
+    std::vector<std::string> want = {
+        "2 RTLSDR device(s) found.",
+        "Device: Generic RTL2832U OEM",
+        "Portbase override active: " + port(0),
+        "TCP server port opened: " + port(1),
+        "UDP receiver port opened: " + port(2),
+        "Port 30003 type TCP server opened: " + port(4),
+        "HTTP server port opened: " + port(8),
+        "UDP target is: 127.0.0.1:31012",
+    };
+    std::vector<std::string> got = linesFrom(want[0]);
+    ASSERT_GE(got.size(), want.size());
+    EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(want.size())), want);
     device.reset(); // frees the ports
     engine.reset();
 
-    make({"-ser=2"});
+    makeWithFreePorts({"-ser=2"});
     start();
     ASSERT_TRUE(st().started) << ::testing::PrintToString(lines());
     EXPECT_EQ(st().deviceIndex, 1);
-    const std::vector<std::string> want = {
-        "2 RTLSDR device(s) found.",      "Trying ... serial no: 2",
-        "Found selected device; index: 1", "Device: Second dongle",
-        "TCP server port opened: 31011",   "UDP receiver port opened: 31012",
-        "Port 30003 type TCP server opened: 31014", "HTTP server port opened: 31018",
+    want = {
+        "2 RTLSDR device(s) found.",
+        "Trying ... serial no: 2",
+        "Found selected device; index: 1",
+        "Device: Second dongle",
+        "Portbase override active: " + port(0),
+        "TCP server port opened: " + port(1),
+        "UDP receiver port opened: " + port(2),
+        "Port 30003 type TCP server opened: " + port(4),
+        "HTTP server port opened: " + port(8),
+        // The dialog's 31012 is index 1's own receive port: moved on by ten.
+        "UDP target port changed!",
+        "UDP target is: 127.0.0.1:31022",
     };
-    const std::vector<std::string> got = linesFrom("2 RTLSDR device(s) found.");
+    got = linesFrom(want[0]);
     ASSERT_GE(got.size(), want.size());
     EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(want.size())), want);
     EXPECT_TRUE(hasLine("** Serial:       00000002"));
     EXPECT_EQ(st().captionSuffix, " - [ser=2] - Rafael R820T - Realtek - Second dongle");
-    // The dialog's 31012 is index 1's own receive port: moved on by ten.
-    EXPECT_TRUE(hasLine("UDP target port changed!"));
-    EXPECT_TRUE(hasLine("UDP target is: 127.0.0.1:31022"));
 }
 
 TEST_F(DeviceFixture, StopsEarlyWithItsReason)
@@ -171,7 +183,14 @@ TEST_F(DeviceFixture, StopsEarlyWithItsReason)
     }
 }
 
-TEST_F(DeviceFixture, APortInUseEndsStartBeforeTheDeviceIsOpened)
+// True when a fresh socket can take the port now: nothing of ours is left listening there.
+bool portFree(int port)
+{
+    QTcpServer s;
+    return s.listen(QHostAddress::LocalHost, quint16(port));
+}
+
+TEST_F(DeviceFixture, APortInUseEndsStartBeforeTheDeviceIsOpenedAndClosesWhatItOpened)
 {
     makeWithFreePorts();
     QTcpServer squatter;
@@ -182,11 +201,62 @@ TEST_F(DeviceFixture, APortInUseEndsStartBeforeTheDeviceIsOpened)
     EXPECT_EQ(lines().back(), "UDP receiver port opened: " + std::to_string(base + 2));
     EXPECT_EQ(st().deviceHandle, nullptr);
     EXPECT_FALSE(st().started);
+    EXPECT_TRUE(portFree(base + 1));
+    QUdpSocket udp;
+    EXPECT_TRUE(udp.bind(QHostAddress::LocalHost, quint16(base + 2)));
+    udp.close();
 
     // A second START, once the port is free, comes up whole.
     squatter.close();
     start();
     EXPECT_TRUE(st().started) << ::testing::PrintToString(lines());
+}
+
+TEST_F(DeviceFixture, ABusyHttpPortClosesTheServersOpenedBeforeIt)
+{
+    makeWithFreePorts();
+    DeviceControl::Hooks hooks;
+    hooks.openHttp = [](int port) { return "Cannot open HTTP server port " + std::to_string(port) + ": busy"; };
+    device->setHooks(hooks);
+    start();
+    EXPECT_EQ(view.errors, std::vector<std::string>{"Cannot open HTTP server port " + std::to_string(base + 8) + ": busy"});
+    EXPECT_FALSE(st().started);
+    EXPECT_EQ(st().deviceHandle, nullptr);
+    EXPECT_TRUE(portFree(base + 1));
+    EXPECT_TRUE(portFree(base + 4));
+    QUdpSocket udp;
+    EXPECT_TRUE(udp.bind(QHostAddress::LocalHost, quint16(base + 2)));
+}
+
+TEST_F(DeviceFixture, APortPlanPast65535IsRefusedBeforeAnythingOpens)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string refusal;
+    };
+    const std::vector<Case> cases = {
+        {{"-portbase=65528"}, "Cannot open HTTP server port 65536: out of range"},
+        {{"-portbase=65532"}, "Cannot open TCP server port 65536: out of range"},
+        {{"-portbase=65534"}, "Cannot open UDP receiver port 65536: out of range"},
+        {{"-portbase=65535"}, "Cannot open TCP server port 65536: out of range"},
+        {{"-portbase=65532", "-30003"}, "Cannot open HTTP server port 65540: out of range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
+        make(c.args);
+        start();
+        const std::vector<std::string> all = lines();
+        ASSERT_GE(all.size(), 2u);
+        EXPECT_EQ(all[all.size() - 2], "Portbase override active: " + c.args[0].substr(10));
+        EXPECT_EQ(all.back(), c.refusal);
+        EXPECT_FALSE(st().started);
+        EXPECT_EQ(st().deviceHandle, nullptr);
+        EXPECT_TRUE(httpPorts.empty());
+        EXPECT_TRUE(view.errors.empty());
+        device.reset();
+        engine.reset();
+        httpPorts.clear();
+    }
 }
 
 TEST_F(DeviceFixture, UdpTargetRules)
@@ -212,25 +282,48 @@ TEST_F(DeviceFixture, UdpTargetRules)
     device.reset();
     engine.reset();
 
-    // A port text that is no number ends START with an error box.
-    settings.udpPort = "abc";
-    makeWithFreePorts();
-    start();
-    EXPECT_EQ(view.errors.size(), 1u);
-    EXPECT_FALSE(st().started);
-    EXPECT_EQ(st().deviceHandle, nullptr);
+    // A port text that is no number, or a port nothing can be sent to, ends START with an error box
+    // before any server is opened.
+    for (const char* bad : {"abc", "0", "65536"}) {
+        SCOPED_TRACE(bad);
+        view.errors.clear();
+        httpPorts.clear();
+        settings.udpPort = bad;
+        makeWithFreePorts();
+        start();
+        EXPECT_EQ(view.errors.size(), 1u);
+        EXPECT_FALSE(st().started);
+        EXPECT_EQ(st().deviceHandle, nullptr);
+        EXPECT_TRUE(httpPorts.empty());
+        EXPECT_TRUE(portFree(base + 1));
+        EXPECT_EQ(settings.udpPort, bad);
+        device.reset();
+        engine.reset();
+    }
 }
 
-TEST_F(DeviceFixture, UnnamedTunerTypesShowTheirNumber)
+TEST_F(DeviceFixture, TunerNamesOnTheListAndInTheCaption)
 {
-    setEnv("VARNOCK_SIM_0_TUNER", "6");
-    makeWithFreePorts();
-    start();
-    EXPECT_TRUE(hasLine("Tuner type: \"Unknown (type 6)\"")) << ::testing::PrintToString(lines());
-    EXPECT_EQ(tunerName(0), "Rafael R820T");
-    EXPECT_EQ(tunerName(1), "Elonics E4000");
-    EXPECT_EQ(tunerName(4), "FC2580");
-    EXPECT_EQ(tunerName(5), "Rafael R820T");
+    struct Case {
+        const char* type;
+        std::string name;
+    };
+    const std::vector<Case> cases = {
+        {"0", "Unknown (type 0)"}, {"1", "Elonics E4000"}, {"2", "FC0012"},       {"3", "FC0013"},
+        {"4", "FC2580"},           {"5", "Rafael R820T"},  {"6", "Rafael R828D"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        setEnv("VARNOCK_SIM_0_TUNER", c.type);
+        makeWithFreePorts();
+        start();
+        EXPECT_TRUE(hasLine("Tuner type: \"" + c.name + "\"")) << ::testing::PrintToString(lines());
+        EXPECT_EQ(st().captionSuffix, " - " + c.name + " - Realtek - Generic RTL2832U OEM");
+        device.reset();
+        engine.reset();
+    }
+    EXPECT_EQ(tunerName(7), "Unknown (type 7)");
+    EXPECT_EQ(tunerName(-1), "Unknown (type -1)");
 }
 
 TEST_F(DeviceFixture, RunSwitchIgnoresTheUsersStart)
@@ -335,6 +428,30 @@ TEST_F(DeviceFixture, SettingsListKeyReleasesTheListButtonAtTheEnd)
     start();
     EXPECT_FALSE(engine->receiver().controls.sblist);
     EXPECT_TRUE(engine->receiver().controls.sbmodeac);
+}
+
+TEST_F(DeviceFixture, AFailedStartKeepsTheLoadedListSetting)
+{
+    settings.list = false;
+    setEnv("VARNOCK_SIM_DEVICES", "0");
+    makeWithFreePorts();
+    start();
+    ASSERT_FALSE(st().started);
+    ASSERT_TRUE(device->closeQuery());
+    EXPECT_FALSE(settings.list);
+    EXPECT_EQ(saves, 1);
+    device.reset();
+    engine.reset();
+
+    // Once a START has completed, the button's state is what is saved.
+    test::clearSimulatorEnvironment();
+    setEnv(kRtlSdrLibraryEnv, VARNOCK_SIMDONGLE_LIB);
+    makeWithFreePorts();
+    start();
+    ASSERT_TRUE(st().started);
+    engine->receiver().controls.sblist = true;
+    ASSERT_TRUE(device->closeQuery());
+    EXPECT_TRUE(settings.list);
 }
 
 #endif // VARNOCK_SIMDONGLE_LIB

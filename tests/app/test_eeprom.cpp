@@ -35,7 +35,7 @@ TEST(EepromStrings, ReadsThreeDescriptorsFromByteNine)
     EXPECT_EQ(s.product, "RTL2838UHIDIR");
     EXPECT_EQ(s.serial, "00000001");
     EXPECT_EQ(s.serialPosition, serialAt);
-    EXPECT_TRUE(serialDescriptorWritable(im, serialAt));
+    EXPECT_EQ(serialWriteRefusal(im, serialAt), "");
 }
 
 TEST(EepromStrings, AWrongTypeReadsEmptyAndDoesNotMove)
@@ -62,28 +62,37 @@ TEST(EepromStrings, CharactersStopAtByte78)
     EXPECT_EQ(pos, 78);
 }
 
-TEST(EepromStrings, OnlyAnEightCharacterStringInsideTheImageIsWritable)
+TEST(EepromStrings, OnlyAnEightCharacterStringThatReadsBackWholeIsWritable)
 {
+    const std::string notEight = "!! EEPROM write refused: the serial number is not a string of eight characters";
+    const std::string cut = "!! EEPROM write refused: the serial number would not be read back whole";
     struct Case {
         const char* name;
         int pos;
         std::string serial;
         uint8_t type;
-        bool writable;
+        std::string refusal;
     };
     const std::vector<Case> cases = {
-        {"eight digits", 53, "00000001", 3, true},
-        {"seven", 53, "0000001", 3, false},
-        {"nine", 53, "000000001", 3, false},
-        {"not a string", 53, "00000001", 1, false},
-        {"ends at byte 128", 110, "00000001", 3, true},
-        {"runs past byte 128", 111, "00000001", 3, false},
+        {"eight digits", 53, "00000001", 3, ""},
+        {"seven", 53, "0000001", 3, notEight},
+        {"nine", 53, "000000001", 3, notEight},
+        {"not a string", 53, "00000001", 1, notEight},
+        {"last character at byte 77", 61, "00000001", 3, ""},
+        {"last character at byte 78", 62, "00000001", 3, cut},
+        {"ends at byte 128", 110, "00000001", 3, cut},
+        {"runs past byte 128", 111, "00000001", 3, cut},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EepromImage im;
         putDescriptor(im, c.pos, c.serial, c.type);
-        EXPECT_EQ(serialDescriptorWritable(im, c.pos), c.writable);
+        EXPECT_EQ(serialWriteRefusal(im, c.pos), c.refusal);
+        // What is accepted is read back whole.
+        if (c.refusal.empty()) {
+            int pos = c.pos;
+            EXPECT_EQ(readEepromString(im.bytes, pos), c.serial);
+        }
     }
 }
 
@@ -208,6 +217,40 @@ TEST_F(Reprogramming, ASerialThatIsNotEightCharactersIsRefused)
     EXPECT_TRUE(view.dialogShown.empty());
     EXPECT_TRUE(view.questions.empty());
     EXPECT_EQ(serialOnFile(), "");
+}
+
+TEST_F(Reprogramming, OnlyASerialThatReadsBackWholeIsWritten)
+{
+    // A longer product string pushes the serial descriptor towards the end of what is read.
+    struct Case {
+        const char* product;
+        std::string serialAtStart;
+        std::vector<std::string> tail; // from "** Entering EEPROM mode" on
+        std::string onFile;
+    };
+    const std::vector<Case> cases = {
+        {"RTL2838UHIDIRABCD", "00000001",
+         {"** Entering EEPROM mode", "** EEPROM write successful", "** Manufacturer: Realtek",
+          "** Product:      RTL2838UHIDIRABCD", "** Serial:       00000002"},
+         "00000002"},
+        {"RTL2838UHIDIRABCDE", "0000000",
+         {"** Entering EEPROM mode", "!! EEPROM write refused: the serial number would not be read back whole"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.product);
+        std::filesystem::remove(eepromFile);
+        setEnv("VARNOCK_SIM_0_PRODUCT", c.product);
+        view = test::RecordingView();
+        wantLastDigit(2);
+        view.answers = {true, true, true};
+        makeWithFreePorts({"-eeprom"});
+        start();
+        EXPECT_TRUE(hasLine("** Serial:       " + c.serialAtStart));
+        EXPECT_EQ(linesFrom("** Entering EEPROM mode"), c.tail);
+        EXPECT_EQ(serialOnFile(), c.onFile);
+        device.reset();
+        engine.reset();
+    }
 }
 
 TEST_F(Reprogramming, ADongleWithoutEepromCannotEnterTheMode)

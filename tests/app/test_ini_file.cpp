@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -203,16 +205,75 @@ TEST_F(IniFileTest, WriteFailuresAreReportedAndLeaveNothingBehind)
     IniFile inRo((ro / "varnock.ini").string());
     if (::geteuid() != 0) {
         EXPECT_FALSE(inRo.writeInt("a", "b", 1));
-        // A writable file in a locked folder is still rewritten, if not atomically.
+        // A writable file in a locked folder is left alone: it could only be rewritten in place.
         fs::permissions(ro, fs::perms::owner_all, fs::perm_options::add);
         std::ofstream((ro / "varnock.ini").string()) << "[a]\nb=0\n";
         fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_TRUE(inRo.writeInt("a", "b", 2));
-        EXPECT_EQ(inRo.readInt("a", "b", 0), 2);
+        EXPECT_FALSE(inRo.writeInt("a", "b", 2));
+        EXPECT_EQ(inRo.readInt("a", "b", 0), 0);
     }
     fs::permissions(ro, fs::perms::owner_all, fs::perm_options::add);
     for (const auto& e : fs::directory_iterator(dir))
         EXPECT_EQ(e.path().filename().string().find(".ini."), std::string::npos) << "stray temp file";
+}
+
+// Each step of the replacement failing in turn, as on a full disk or a folder that refuses new files:
+// the write reports it and the old file stays whole, with no temporary file left behind.
+TEST_F(IniFileTest, AFailedReplacementLeavesTheOldFileWhole)
+{
+    const std::string before = "[sdr]\ngain=49.6\n; the user's notes\n[home]\nnorth=52.5\neast=13.25\nuse=1\n";
+    struct Case {
+        const char* name;
+        std::function<void(FileOps&)> breakIt;
+    } cases[] = {
+        {"no temporary file", [](FileOps& o) { o.makeTemp = [](char*) { errno = ENOSPC; return -1; }; }},
+        {"write cut short",
+         [](FileOps& o) {
+             o.write = [](int fd, const void* data, size_t size) -> ssize_t {
+                 if (size > 8) return ::write(fd, data, 8);
+                 errno = ENOSPC;
+                 return -1;
+             };
+         }},
+        {"sync fails", [](FileOps& o) { o.sync = [](int) { errno = EIO; return -1; }; }},
+        {"rename fails", [](FileOps& o) { o.rename = [](const char*, const char*) { errno = EXDEV; return -1; }; }},
+    };
+    for (const Case& c : cases) {
+        put(before);
+        IniFile ini(path, '.');
+        FileOps ops = FileOps::system();
+        c.breakIt(ops);
+        ini.setFileOps(ops);
+        EXPECT_FALSE(ini.writeFloat("sdr", "gain", 12.5)) << c.name;
+        EXPECT_FALSE(ini.writeString("new", "key", "value")) << c.name;
+        EXPECT_EQ(get(), before) << c.name;
+        for (const auto& e : fs::directory_iterator(dir))
+            EXPECT_EQ(e.path().filename(), "varnock.ini") << c.name << ": stray file";
+    }
+
+    // Every step is taken, the sync before the rename.
+    std::string steps;
+    FileOps traced = FileOps::system();
+    traced.makeTemp = [&](char* t) { steps += "temp "; return ::mkstemp(t); };
+    traced.sync = [&](int fd) { steps += "sync "; return ::fsync(fd); };
+    traced.rename = [&](const char* from, const char* to) { steps += "rename"; return std::rename(from, to); };
+    IniFile ini(path, '.');
+    ini.setFileOps(traced);
+    ASSERT_TRUE(ini.writeFloat("sdr", "gain", 12.5));
+    EXPECT_EQ(steps, "temp sync rename");
+    EXPECT_EQ(get(), "[sdr]\ngain=12.5\n; the user's notes\n[home]\nnorth=52.5\neast=13.25\nuse=1\n");
+}
+
+TEST_F(IniFileTest, ALinkedFileStaysALink)
+{
+    fs::create_directory(dir / "dotfiles");
+    const fs::path target = dir / "dotfiles" / "varnock.ini";
+    std::ofstream(target) << "[a]\nb=0\n";
+    fs::create_symlink(target, path);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.writeInt("a", "b", 2));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(get(), "[a]\nb=2\n");
 }
 
 TEST_F(IniFileTest, SeparatorFollowsTheCLocale)

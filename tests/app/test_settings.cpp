@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -95,8 +97,8 @@ TEST_F(SettingsTest, SavedValuesComeBackAndTableNamesBecomePermanent)
     s.tunerAgc = false;
     s.modeS = false;
     s.modeAc = true;
+    s.sampleRate = 2068965; // the rate MODE-AC leaves
     s.list = false;
-    s.sampleRate = 2068965;
     s.formLeft = -5;
     s.table2 = "mytable";
     s.udpIp = "192.168.1.9";
@@ -111,7 +113,7 @@ TEST_F(SettingsTest, SavedValuesComeBackAndTableNamesBecomePermanent)
     s.sisexTop = 3;
     s.thresholdZ = 40;
     s.lastDir = "/data/captures/";
-    s.ytSpan = 2;
+    s.ytSpan = 6;
     IniFile ini(path, '.');
     ASSERT_EQ(saveSettings(s, ini), "");
 
@@ -182,17 +184,153 @@ TEST_F(SettingsTest, FailedSaveNamesTheFile)
     fs::permissions(ro, fs::perms::owner_all, fs::perm_options::add);
 }
 
-TEST(SettingsFolder, HomeVariableOverridesTheExecutableFolder)
+TEST_F(SettingsTest, ASaveReplacesTheFileOnceOrLeavesItAsItWas)
 {
+    const std::string before = "; my receiver\n[sdr]\ngain=49.6\n[home]\nnorth=52.5\n";
+    put(before);
+    Settings s = load();
+    s.gain = 12.5;
+    IniFile ini(path, '.');
+    FileOps full = FileOps::system();
+    full.write = [](int, const void*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    ini.setFileOps(full);
+    EXPECT_EQ(saveSettings(s, ini), "Unable to write to " + path);
+    EXPECT_EQ(get(), before);
+
+    int replacements = 0;
+    FileOps counted = FileOps::system();
+    counted.rename = [&](const char* from, const char* to) {
+        ++replacements;
+        return std::rename(from, to);
+    };
+    ini.setFileOps(counted);
+    ASSERT_EQ(saveSettings(s, ini), "");
+    EXPECT_EQ(replacements, 1);
+    EXPECT_EQ(get().substr(0, 41), "; my receiver\n[sdr]\ngain=12.5\ntuneragc=1\n");
+}
+
+TEST_F(SettingsTest, ValuesOutOfRangeFallBackWithOneLineEach)
+{
+    put("[sdr]\ngain=1e9\nsamplerate=2068965\n[form]\nleft=-40000\ntop=-200\n[udp]\nport=70000\n"
+        "[home]\nnorth=95\neast=-180\n[sisex]\ncontrast=0\nthreshold=255\nthresholdz=-1\nytspan=9\n");
+    std::vector<std::string> lines;
+    Settings s;
+    IniFile ini(path, '.');
+    loadSettingsAtStartup(s, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Setting out of range: [sdr] gain=1e9, default 24 used",
+                         "Setting out of range: [sdr] samplerate=2068965, default 2000000 used",
+                         "Setting out of range: [form] left=-40000, default 10 used",
+                         "Setting out of range: [udp] port=70000, default 31012 used",
+                         "Setting out of range: [home] north=95, default 0 used",
+                         "Setting out of range: [sisex] contrast=0, default 4 used",
+                         "Setting out of range: [sisex] thresholdz=-1, default 12 used",
+                         "Setting out of range: [sisex] ytspan=9, default 8 used",
+                     }));
+    Settings want;
+    want.currentFrequency = 1090000000;
+    want.table1 = "A100000";
+    want.table2 = "B100000";
+    want.table3 = "C100000";
+    want.table4 = "D100000";
+    want.lastDir = folder;
+    want.formTop = -200;
+    want.homeEast = -180;
+    want.threshold = 255;
+    EXPECT_EQ(s, want);
+
+    // Any rate but 2 Msps stops reception, a port must be one, and long values are cut on the list.
+    put("[sdr]\nsamplerate=-2000000\ngain=-10\n[udp]\nport=0\n[home]\nnorth=" + std::string(40, '9') + "\n");
+    lines.clear();
+    Settings t;
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Setting out of range: [sdr] samplerate=-2000000, default 2000000 used",
+                         "Setting out of range: [udp] port=0, default 31012 used",
+                         "Setting out of range: [home] north=" + std::string(24, '9') + "..., default 0 used",
+                     }));
+    EXPECT_EQ(t.gain, -10.0);
+    EXPECT_EQ(t.sampleRate, 2000000);
+
+    // Text that is no number is the dialog's as typed; START reports it.
+    put("[udp]\nport=abc\n");
+    lines.clear();
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(t.udpPort, "abc");
+
+    // With MODE-AC down the rate is Mode A/C's, as that button left it.
+    put("[sdr]\nmodes=0\nmodeac=1\nsamplerate=2068965\n");
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(t.sampleRate, 2068965);
+    put("[sdr]\nmodes=0\nmodeac=1\nsamplerate=fast\n");
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(t.sampleRate, 2068965);
+    put("[sdr]\nmodeac=1\nsamplerate=2000000\n");
+    loadSettingsAtStartup(t, ini, sequence({0}), folder, [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_EQ(lines, std::vector<std::string>{"Setting out of range: [sdr] samplerate=2000000, default 2068965 used"});
+    EXPECT_EQ(t.sampleRate, 2068965);
+}
+
+TEST(SettingsFolder, OverrideThenXdgThenHome)
+{
+    const struct {
+        FolderEnvironment env;
+        const char* want;
+    } cases[] = {
+        {{"/srv/varnock", "/cfg", "/home/u", "/opt/bin/"}, "/srv/varnock/"},
+        {{"", "/cfg", "/home/u", "/opt/bin/"}, "/cfg/varnock/"},
+        {{"", "/cfg/", "/home/u", "/opt/bin/"}, "/cfg/varnock/"},
+        {{"", "", "/home/u", "/opt/bin/"}, "/home/u/.config/varnock/"},
+        {{"", "relative", "/home/u", "/opt/bin/"}, "/home/u/.config/varnock/"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(programFolder(c.env), c.want) << c.env.xdgConfigHome;
+
     const char* old = std::getenv("VARNOCK_HOME");
     std::string saved = old ? old : "";
     ::setenv("VARNOCK_HOME", "/srv/varnock", 1);
-    EXPECT_EQ(programFolder(), "/srv/varnock/");
     EXPECT_EQ(settingsFilePath(), "/srv/varnock/varnock.ini");
     ::unsetenv("VARNOCK_HOME");
-    fs::path exe = fs::read_symlink("/proc/self/exe");
-    EXPECT_EQ(programFolder(), exe.parent_path().string() + "/");
+    // Never beside the executable, which lives in the build folder.
+    EXPECT_NE(programFolder(), fs::read_symlink("/proc/self/exe").parent_path().string() + "/");
     if (old) ::setenv("VARNOCK_HOME", saved.c_str(), 1);
+}
+
+TEST_F(SettingsTest, AFileBesideTheProgramIsMovedOnceIntoANewFolder)
+{
+    fs::create_directories(dir / "bin");
+    const std::string beside = (dir / "bin" / "varnock.ini").string();
+    std::ofstream(beside) << "[sdr]\ngain=49.6\n";
+    FolderEnvironment env{"", (dir / "cfg").string(), "/nonexistent", (dir / "bin").string() + "/"};
+    const std::string moved = (dir / "cfg" / "varnock" / "varnock.ini").string();
+
+    EXPECT_EQ(prepareProgramFolder(env),
+              std::vector<std::string>{"Settings file moved from " + beside + " to " + moved});
+    EXPECT_FALSE(fs::exists(beside));
+    IniFile ini(moved, '.');
+    EXPECT_EQ(ini.readValue("sdr", "gain"), "49.6");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "cfg" / "varnock"), fs::directory_iterator()), 1);
+
+    // A file already in the folder is the user's: the one beside the program stays where it is.
+    std::ofstream(beside) << "[sdr]\ngain=1\n";
+    EXPECT_TRUE(prepareProgramFolder(env).empty());
+    EXPECT_TRUE(fs::exists(beside));
+    EXPECT_EQ(ini.readValue("sdr", "gain"), "49.6");
+
+    // An override folder is created but takes nothing.
+    env.varnockHome = (dir / "override" / "deep").string();
+    EXPECT_TRUE(prepareProgramFolder(env).empty());
+    EXPECT_TRUE(fs::is_directory(dir / "override" / "deep"));
+    EXPECT_TRUE(fs::exists(beside));
+
+    // A folder that cannot be made is said.
+    env.varnockHome = beside + "/sub";
+    EXPECT_EQ(prepareProgramFolder(env).size(), 1u);
 }
 
 TEST(SettingsTableNames, LetterAndSixDigits)

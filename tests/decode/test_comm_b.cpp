@@ -1,9 +1,13 @@
 // Comm-B registers 2,0, 4,0, 5,0 and 6,0 through decodeFrame labels 20 and 21.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
+#include "core/clock.h"
+#include "core/line_sink.h"
 #include "decode/decode_frame.h"
+#include "flights/aircraft_table.h"
 #include "decode/commb_infer.h"
 #include "core/flight.h"
 #include "decode_test_support.h"
@@ -176,17 +180,136 @@ TEST(CommB, Register60)
     }
 }
 
-TEST(CommB, PublishedFramesReadAsAnotherRegister)
+// The Comm-B values of a record: heading, IAS, Mach (6,0), roll, track rate, TAS (5,0).
+std::array<int, 6> commBValues(const TFlight& r) { return {r.heading, r.ias, r.mach, r.roll, r.trackrate, r.tas}; }
+
+constexpr int kU = kUnknown;
+
+TEST(CommB, PublishedHeadingAndSpeedFramesDecodeAsSuch)
 {
-    // pyModeS names these 6,0, but their bits pass the 5,0 test first; with no agreeing ADS-B
-    // speed nothing is written. 4,4 and 1,7 (1090 MHz Riddle meteo and ELS chapters) are not decoded.
-    for (const char* hex : {"A00004128F39F91A7E27C46ADC21", "A000029CFFBAA11E2004727281F1",
-                            "A0001692185BD5CF400000DFC696", "A0000638FA81C10000000081A92F"}) {
+    // Registers 5,0 and 6,0 share status bit positions: three of these four pass the 5,0 bit test
+    // too. Each is decoded with no ADS-B speed, and with an ADS-B speed equal to what its bits
+    // give when read as 5,0 and a track near its heading.
+    const struct {
+        const char* hex;
+        int gs50; // the ground speed field read as 5,0
+        std::array<int, 6> want;
+    } cases[] = {
+        // 1090 MHz Riddle EHS chapter: heading 110.391, IAS 259, Mach 0.7.
+        {"A80004AAA74A072BFDEFC1D5CB4F", 350, {110, 259, 700, kU, kU, kU}},
+        // pyModeS v2.21.1 test_commb.py: heading 42.71, IAS 252, Mach 0.42.
+        {"A00004128F39F91A7E27C46ADC21", 210, {43, 252, 420, kU, kU, kU}},
+        // pyModeS v2.21.1 test_py_common.py: IAS 336, Mach 0.48; the published heading 180.9 does
+        // not follow from the bits (sign set, value 179.1 degrees: 359.1).
+        {"A000029CFFBAA11E2004727281F1", 240, {359, 336, 480, kU, kU, kU}},
+        // 1090 MHz Riddle inference chapter (register named, no values published).
+        {"A0001838E519F33160240142D7FA", 394, {284, 249, 788, kU, kU, kU}},
+    };
+    for (const auto& c : cases) {
+        TFlight none;
+        decode(20, c.hex, none);
+        EXPECT_EQ(commBValues(none), c.want) << c.hex;
+        TFlight adsb;
+        adsb.gs = c.gs50;
+        adsb.track = (c.want[0] + 8) % 360;
+        decode(20, c.hex, adsb);
+        EXPECT_EQ(commBValues(adsb), c.want) << c.hex << " with ADS-B";
+    }
+    EXPECT_EQ(published("A00004128F39F91A7E27C46ADC21", "ias_kt"), "252");
+    EXPECT_EQ(published("A000029CFFBAA11E2004727281F1", "ias_kt"), "336");
+    EXPECT_EQ(published("A0001838E519F33160240142D7FA", "bds"), "6,0");
+
+    // 1090 MHz Riddle inference chapter / pyModeS v2.21.1 test_bds_inference.py, published without
+    // a register: read as 6,0 their IAS (401, 404) is out of range, so with an agreeing speed they
+    // are 5,0, and without one nothing.
+    const struct {
+        const char* hex;
+        std::array<int, 6> want;
+    } both[] = {
+        {"A8001EBCFFFB23286004A73F6A5B", {kU, kU, kU, 0, 0, 334}},
+        {"A8001EBCFE1B29287FDCA807BCFC", {kU, kU, kU, -3, -2, 336}},
+    };
+    for (const auto& c : both) {
+        TFlight adsb;
+        adsb.gs = 322;
+        adsb.track = 250;
+        decode(21, c.hex, adsb);
+        EXPECT_EQ(commBValues(adsb), c.want) << c.hex;
+        TFlight none;
+        decode(21, c.hex, none);
+        EXPECT_EQ(commBValues(none), (std::array<int, 6>{kU, kU, kU, kU, kU, kU})) << c.hex;
+    }
+
+    // 4,4 and 1,7 (1090 MHz Riddle meteo and ELS chapters) are not decoded.
+    for (const char* hex : {"A0001692185BD5CF400000DFC696", "A0000638FA81C10000000081A92F"}) {
         TFlight rec;
         decode(20, hex, rec);
-        EXPECT_EQ(rec.heading + rec.roll + rec.mcpalt, 3 * kUnknown) << hex;
+        EXPECT_EQ(commBValues(rec), (std::array<int, 6>{kU, kU, kU, kU, kU, kU})) << hex;
+        EXPECT_EQ(rec.mcpalt, kU);
         EXPECT_TRUE(rec.callsign.empty());
     }
+}
+
+// Bits that read as both registers: 5,0 roll 10, true track 224, ground speed 360, TAS 400; 6,0
+// heading 20, IAS 250, Mach 0.72. ias: the IAS field (also the 5,0 track field).
+test::Frame ambiguous(int ias = 250)
+{
+    return df20().me(1, 1, 1).me(3, 9, 57).me(12, 1, 1).me(13, 1, 1).me(14, 10, static_cast<unsigned>(ias))
+        .me(24, 1, 1).me(25, 10, 180).me(35, 1, 1).me(46, 1, 1).me(47, 10, 200);
+}
+
+TEST(CommB, RegisterFiveOrSixByTheirChecksThenByTheAdsbTrack)
+{
+    const std::array<int, 6> as50{kU, kU, kU, 10, 0, 400}, as60{20, 250, 720, kU, kU, kU}, nothing{kU, kU, kU, kU, kU, kU};
+    const struct {
+        int ias, gs, track;
+        std::array<int, 6> want;
+    } cases[] = {
+        {250, 360, 224, as50},  // both fit: the 5,0 track is the ADS-B one
+        {250, 362, 230, as50},
+        {250, 360, 25, as60},   // both fit: the heading is nearer
+        {250, 358, 350, as60},
+        {250, 360, kU, as50},   // both fit, no track: the agreeing speed decides
+        {250, 364, 224, as60},  // 5,0 refused: speeds 4 kt apart
+        {250, kU, 224, as60},   // 5,0 refused: no ADS-B speed
+        {100, 360, 25, as50},   // IAS 100 refuses 6,0
+        {100, kU, 25, nothing}, // neither fits
+    };
+    for (const auto& c : cases) {
+        TFlight rec;
+        rec.gs = c.gs;
+        rec.track = c.track;
+        decode(20, ambiguous(c.ias), rec);
+        EXPECT_EQ(commBValues(rec), c.want) << c.ias << " " << c.gs << " " << c.track;
+    }
+}
+
+TEST(CommB, FiledRegisterDecodesAsFiled)
+{
+    VirtualClock clock;
+    NullLineSink lines;
+    AircraftTable table(lines, clock);
+    TFlight& rec = table[0];
+    rec.inuse = 1;
+    rec.gs = 360;
+    rec.track = 25;
+    const auto f = ambiguous();
+    table.storeFrame(20, f.data(), rec);
+    EXPECT_TRUE(rec.slot(kSlotDf20Bds60).isNew);
+    EXPECT_FALSE(rec.slot(kSlotDf20Bds50).isNew);
+    EXPECT_EQ(rec.bds60 + 2 * rec.bds50, 1);
+    // A velocity decoded earlier in the same round turns the track towards the 5,0 reading: the
+    // frame still decodes as the register it was filed under.
+    rec.track = 224;
+    table.decodeRecord(rec, DecodeContext{});
+    EXPECT_EQ(commBValues(rec), (std::array<int, 6>{20, 250, 720, kU, kU, kU}));
+
+    // Filed as 5,0 when the track agrees with it.
+    table.storeFrame(20, f.data(), rec);
+    EXPECT_TRUE(rec.slot(kSlotDf20Bds50).isNew);
+    EXPECT_EQ(rec.bds50, 1);
+    table.decodeRecord(rec, DecodeContext{});
+    EXPECT_EQ(commBValues(rec), (std::array<int, 6>{20, 250, 720, 10, 0, 400}));
 }
 
 } // namespace

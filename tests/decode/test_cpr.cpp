@@ -175,9 +175,15 @@ TEST(CprGlobal, FailsOnZeroWords)
         EXPECT_FALSE(cprGlobalSurface(c.latE, c.latO, c.lonE, c.lonO, false, p));
         EXPECT_EQ(p.lat, 1.0);
     }
-    // One odd word zero is still a usable pair; local decoding has its own zero rules.
+    // One odd word zero (a latitude on an odd zone edge) is still a usable pair; local decoding
+    // has its own zero rules.
     LatLon p;
-    EXPECT_TRUE(cprGlobalAirborne(e.lat, 0, e.lon, o.lon, false, p));
+    const double edge = 8 * 360.0 / 59.0;
+    const Words ze = encode(edge, 4.0, false, 360.0), zo = encode(edge, 4.0, true, 360.0);
+    ASSERT_EQ(zo.lat, 0);
+    EXPECT_TRUE(cprGlobalAirborne(ze.lat, 0, ze.lon, zo.lon, false, p));
+    EXPECT_NEAR(p.lat, edge, kTol);
+    EXPECT_NEAR(p.lon, 4.0, kTol);
     EXPECT_FALSE(cprLocalAirborne(0, 1000, false, 52.0, 4.0, p));
     EXPECT_FALSE(cprLocalAirborne(1000, 0, false, 52.0, 4.0, p));
     EXPECT_FALSE(cprLocalSurface(0, 0, false, 52.0, 4.0, p));
@@ -311,5 +317,102 @@ TEST(CprChoice, SurfaceSouthAndWest)
         fileSurface(rec, o, home);
         EXPECT_NEAR(rec.lat, c.lat + 0.001, 1e-4);
         EXPECT_NEAR(rec.lon, c.lon + 0.001, 1e-4);
+    }
+}
+
+TEST(CprRange, LongitudesWrapAtTheAntimeridian)
+{
+    // Receiver just west of 180 (Fiji), aircraft just east of it, and the other way round.
+    const struct {
+        double refLat, refLon, lat, lon;
+    } cases[] = {
+        {-16.85, -179.93, -16.8, 179.95}, {-16.85, 179.93, -16.8, -179.95}, {-16.85, -179.999, -16.9, 179.999},
+        {65.0, -179.9, 65.2, 179.8},      {65.0, 179.9, 65.2, -179.8},
+    };
+    for (const auto& c : cases) {
+        for (const bool odd : {false, true}) {
+            LatLon p;
+            const Words a = encode(c.lat, c.lon, odd, 360.0);
+            ASSERT_TRUE(cprLocalAirborne(a.lat, a.lon, odd, c.refLat, c.refLon, p));
+            EXPECT_NEAR(p.lat, c.lat, 1e-3);
+            EXPECT_NEAR(p.lon, c.lon, 1e-3) << c.refLon << " " << c.lon << " odd " << odd;
+            const Words s = encode(c.lat, c.lon, odd, 90.0);
+            ASSERT_TRUE(cprLocalSurface(s.lat, s.lon, odd, c.refLat, c.refLon, p));
+            EXPECT_NEAR(p.lat, c.lat, 1e-4);
+            EXPECT_NEAR(p.lon, c.lon, 1e-4) << "surface " << c.refLon << " " << c.lon << " odd " << odd;
+            // The surface pair placed near a reference west of 180 for an aircraft east of it.
+            const Words so = encode(c.lat, c.lon, !odd, 90.0);
+            const Words& se = odd ? so : s;
+            const Words& sd = odd ? s : so;
+            ASSERT_TRUE(cprGlobalSurfaceNear(se.lat, sd.lat, se.lon, sd.lon, odd, c.refLat, c.refLon, p));
+            EXPECT_NEAR(p.lon, c.lon, 1e-4) << "surface pair " << c.refLon << " " << c.lon;
+        }
+    }
+}
+
+TEST(CprRange, LatitudesBeyondThePoleAreRefused)
+{
+    LatLon p{7.0, 8.0};
+    // Even word 0.885 of a zone against a reference 0.2 degrees from the south pole: -90.69.
+    const int latW = static_cast<int>(0.885 * 131072.0);
+    EXPECT_FALSE(cprLocalAirborne(latW, 1000, false, -89.8, 0.0, p));
+    EXPECT_FALSE(cprLocalAirborne(131072 - latW, 1000, false, 89.8, 0.0, p));
+    EXPECT_FALSE(cprLocalSurface(latW, 1000, false, -89.95, 0.0, p));
+    // A pair whose zone index puts both words at 123 degrees: no place, not 57 degrees south.
+    const int latE = 65536, latO = static_cast<int>(9.5 / 60.0 * 131072.0 + 0.5);
+    EXPECT_FALSE(cprGlobalAirborne(latE, latO, 5000, 5000, false, p));
+    EXPECT_FALSE(cprGlobalAirborne(latE, latO, 5000, 5000, true, p));
+    EXPECT_EQ(p.lat, 7.0);
+    EXPECT_EQ(p.lon, 8.0);
+    // The same frame is fine against a reference inside its own zone.
+    ASSERT_TRUE(cprLocalAirborne(latW, 1000, false, -84.8, 0.0, p));
+    EXPECT_NEAR(p.lat, -90.0 + 6.0 * 0.885, 1e-4);
+}
+
+TEST(CprLocal, ReferenceAboveTheLastTransition)
+{
+    // Above 87 degrees there is one longitude zone (none for odd frames); below it two.
+    const struct {
+        double refLat, refLon, lat, lon;
+    } cases[] = {
+        {87.2, 40.0, 87.3, 45.0},   {87.2, 40.0, 86.9, 44.0},   {88.5, -120.0, 89.1, -100.0},
+        {89.9, 170.0, 89.95, -170.0}, {87.01, 10.0, 87.0, 12.0}, {-87.5, 100.0, -88.0, 130.0},
+        {-87.3, -5.0, -86.8, -4.0},
+    };
+    for (const auto& c : cases) {
+        for (const bool odd : {false, true}) {
+            const Words w = encode(c.lat, c.lon, odd, 360.0);
+            LatLon p;
+            ASSERT_TRUE(cprLocalAirborne(w.lat, w.lon, odd, c.refLat, c.refLon, p)) << c.lat;
+            EXPECT_NEAR(p.lat, c.lat, 1e-3) << c.lat << " odd " << odd;
+            EXPECT_NEAR(p.lon, c.lon, 1e-2) << c.lat << " " << c.lon << " odd " << odd;
+        }
+    }
+}
+
+TEST(CprChoice, FlightAcrossTheAntimeridianWithoutHome)
+{
+    // East- and westbound over 180 with no home. The frames of one parity lie just south of a
+    // zone-count transition and those of the other just north, so every global decoding fails and
+    // each position comes from the aircraft's own last one.
+    const double t = -static_cast<double>(cprTransitionLatitude(55));
+    for (const double step : {0.01, -0.01}) {
+        const HomeLocation none;
+        TFlight rec;
+        double lon = step > 0 ? 179.935 : -179.935;
+        fileAirborne(rec, encode(t - 0.01, lon, false, 360.0), none);
+        fileAirborne(rec, encode(t - 0.01, lon, true, 360.0), none);
+        ASSERT_NEAR(rec.lon, lon, 1e-3);
+        for (int i = 1; i <= 14; ++i) {
+            lon += step;
+            if (lon >= 180.0) lon -= 360.0;
+            if (lon < -180.0) lon += 360.0;
+            const bool odd = i % 2 != 0;
+            const double lat = odd ? t + 0.01 : t - 0.01;
+            fileAirborne(rec, encode(lat, lon, odd, 360.0), none);
+            EXPECT_NEAR(rec.lat, lat, 1e-3);
+            EXPECT_NEAR(rec.lon, lon, 1e-3) << "step " << step << " frame " << i;
+            EXPECT_TRUE(rec.lon >= -180.0 && rec.lon < 180.0) << rec.lon;
+        }
     }
 }

@@ -53,10 +53,15 @@ TEST(AltitudeCode, QBitCodes)
         EXPECT_EQ(rec.gillham, 0);
         EXPECT_EQ(decodeAltitudeCode(qCode12(c[0]), 12, rec), c[1]) << "N = " << c[0];
     }
-    // The M bit is kept and the value still read as feet; 12-bit codes have no M bit.
+    // A metric code is kept as a flag and gives no altitude, Q bit or not; 12-bit codes have no M bit.
+    for (const int code : {qCode13(1560) | 0x40, gillhamCode13(35000) | 0x40}) {
+        TFlight rec;
+        EXPECT_EQ(decodeAltitudeCode(code, 13, rec), -999) << code;
+        EXPECT_EQ(rec.metric, 1);
+    }
     TFlight rec;
-    EXPECT_EQ(decodeAltitudeCode(qCode13(1560) | 0x40, 13, rec), 38000);
-    EXPECT_EQ(rec.metric, 1);
+    EXPECT_EQ(decodeAltitudeCode(qCode13(1560), 13, rec), 38000);
+    EXPECT_EQ(rec.metric, 0);
     TFlight es;
     decodeAltitudeCode(qCode12(1560), 12, es);
     EXPECT_EQ(es.metric, kUnknown);
@@ -71,7 +76,7 @@ TEST(FlightLevel, TextFromAltitude)
     };
     const Case cases[] = {
         {35000, "F350", 35000}, {35050, "F350", 35050}, {35150, "F352", 35150}, {35149, "F351", 35149},
-        {450, "F004", 450},     {-25, "F000", 0},        {-998, "F000", 0},      {-999, "F123", -999},
+        {450, "F004", 450},     {-25, "F000", -25},      {-998, "F000", -998},      {-999, "F123", -999},
         {-9999, "F123", -9999}, {126700, "F1267", 126700},
     };
     for (const auto& c : cases) {

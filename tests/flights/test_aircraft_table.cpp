@@ -27,6 +27,11 @@ struct TableFixture : ::testing::Test {
         }
         return i;
     }
+    static std::string sta(const char* address, const char* status)
+    {
+        const std::string t = "2026/01/01,00:00:00.000";
+        return std::string("STA,,111,11111,") + address + ",111111," + t + "," + t + "," + status + "\r\n";
+    }
     std::string lineKind(std::size_t n) const
     {
         const std::string& l = lines.lines.at(n);
@@ -50,7 +55,7 @@ TEST_F(TableFixture, AllocatesLowestFreeAndTracksHighestUsed)
     EXPECT_EQ(i, 2);
 }
 
-TEST_F(TableFixture, RemovedAircraftReturnsWithOkAndItsOldRecordGivesAd)
+TEST_F(TableFixture, RemovedAircraftReturnsWithOkAndItsOldRecordGivesAdOnlyForAnotherAddress)
 {
     ASSERT_EQ(accept("4840D6"), 0);
     table[0].timeout = 0;
@@ -61,18 +66,28 @@ TEST_F(TableFixture, RemovedAircraftReturnsWithOkAndItsOldRecordGivesAd)
     EXPECT_NE(lines.lines[0].find(",RM\r\n"), std::string::npos);
     EXPECT_FALSE(table[0].inuse);
 
-    // Heard again: the stale record is refreshed (OK) and a fresh record is taken - the same one,
-    // whose previous occupant (itself, announced) gets an AD line.
+    // Heard again: the stale record is refreshed (OK) and a fresh record is taken - the same one.
+    // It held this very address, so nothing was deleted: no AD line.
     int i = -1;
     EXPECT_FALSE(table.findFlight("4840D6", i, 30));
     EXPECT_EQ(table[0].lat, kUnknownPos);
     ASSERT_EQ(lines.lines.size(), 2u);
-    EXPECT_NE(lines.lines[1].find(",OK\r\n"), std::string::npos);
-    EXPECT_EQ(table.allocFlight(30), 0);
-    ASSERT_EQ(lines.lines.size(), 3u);
-    EXPECT_NE(lines.lines[2].find("4840D6"), std::string::npos);
-    EXPECT_NE(lines.lines[2].find(",AD\r\n"), std::string::npos);
+    EXPECT_EQ(lines.lines[1], sta("4840D6", "OK"));
+    EXPECT_EQ(table.allocFlight(30, "4840D6"), 0);
+    EXPECT_EQ(lines.lines.size(), 2u);
+    EXPECT_STREQ(table[0].icao.c_str(), "4840D6");
     EXPECT_EQ(table[0].announced, 0);
+
+    // Removed again and its record taken by another address: now the old address is deleted.
+    table[0].inuse = 1;
+    table[0].announced = 1;
+    table[0].timeout = 0;
+    table.purgeFlights();
+    ASSERT_EQ(lines.lines.size(), 3u);
+    EXPECT_EQ(table.allocFlight(30, "ABCDEF"), 0);
+    ASSERT_EQ(lines.lines.size(), 4u);
+    EXPECT_EQ(lines.lines[3], sta("4840D6", "AD"));
+    EXPECT_STREQ(table[0].icao.c_str(), "ABCDEF");
 }
 
 TEST_F(TableFixture, SilentAircraftIsRemovedInTheThirtyFirstRound)

@@ -29,10 +29,12 @@ class RecordingSink final : public LineSink {
 public:
     bool connected = true;
     Kinds kinds;
+    std::vector<std::string> lines;
 
     bool anyLineClient() const override { return connected; }
     void sendToLineClients(std::string_view line) override
     {
+        lines.emplace_back(line);
         const auto end = line.find(',', line.rfind("MSG", 0) == 0 ? 4 : 0);
         kinds.emplace_back(line.substr(0, end));
     }
@@ -115,6 +117,38 @@ TEST_F(DecodeFrame, AirbornePositionPairGivesPositionLine)
     EXPECT_NEAR(rec.lat, 52.2658, 1e-3);
     EXPECT_NEAR(rec.lon, 3.9389, 1e-3);
     EXPECT_EQ(sink.kinds, (Kinds{"MSG,3"}));
+}
+
+TEST_F(DecodeFrame, AltitudesBelowSeaLevelAndMetricCodes)
+{
+    // DF 4, FS 0: a 25-ft code of -325 ft (N = 27), then the same code with the M bit set.
+    rec.icao.assign("4840D6", 6);
+    decode(4, "2000003B000000");
+    EXPECT_EQ(rec.altitude, -325);
+    EXPECT_STREQ(rec.altstr.c_str(), "F000");
+    EXPECT_EQ(rec.metric, 0);
+    decode(4, "2000007B000000");
+    EXPECT_EQ(rec.altitude, -999);
+    EXPECT_EQ(rec.metric, 1);
+    const std::string head = "MSG,5,111,11111,4840D6,111111,2026/01/01,00:00:00.000,2026/01/01,00:00:00.000,,";
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{head + "-325,,,,,,,,,,0\r\n", head + ",,,,,,,,,,0\r\n"}));
+}
+
+TEST_F(DecodeFrame, Df18ControlFieldSaysNothingAboutTheGround)
+{
+    // KLM1023's identification squitter sent as DF 18 with CF 4, 5 and 6, and as DF 17 with CA 4.
+    for (const char* head : {"94", "95", "96"}) {
+        rec = TFlight{};
+        decode(17, std::string(head) + "4840D6202CC371C32CE0576098");
+        EXPECT_STREQ(rec.callsign.c_str(), "KLM1023 ") << head;
+        EXPECT_EQ(rec.onground, kUnknown) << head;
+        EXPECT_EQ(rec.altitude, kUnknownAlt) << head;
+        EXPECT_TRUE(rec.altstr.empty()) << head;
+    }
+    rec = TFlight{};
+    decode(17, "8C4840D6202CC371C32CE0576098");
+    EXPECT_EQ(rec.onground, 1);
+    EXPECT_STREQ(rec.altstr.c_str(), "G---");
 }
 
 } // namespace

@@ -31,6 +31,9 @@ TEST(ListColumns, AltitudeAndVerticalRate)
     } alts[] = {
         {35000, "F350", 350, "F350=   "}, {35000, "F350", 360, "F350>360"}, {34960, "F350", 350, "F350=   "},
         {35060, "F351", 350, "F351>350"}, {35000, "F350", kUnknown, "F350    "}, {kUnknownAlt, "", 50, "    >050"},
+        // Altitudes x50-x59 still match the level below, whatever the flight-level text says.
+        {35050, "F350", 350, "F350=   "}, {35059, "F351", 350, "F351=   "}, {35059, "F351", 351, "F351>351"},
+        {34959, "F350", 350, "F350>350"},
     };
     for (const auto& c : alts) {
         TFlight r = aircraft();

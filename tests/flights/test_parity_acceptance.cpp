@@ -105,8 +105,8 @@ TEST_F(Fixture, AddressParityRepliesWaitForAnAcceptedAircraft)
     }
     EXPECT_EQ(table[0].sightings, 1);
     EXPECT_FALSE(table[0].inuse);
-    // The stale candidate is found again each time: an OK line per later reply.
-    EXPECT_EQ(lines.lines.size(), 2u);
+    // The candidate found again was never announced: nothing has returned, so no OK line.
+    EXPECT_TRUE(lines.lines.empty());
 
     RawFrame sq = frame(fromHex(kKlm));
     ASSERT_TRUE(validateAndFile(sq, table));
@@ -123,7 +123,7 @@ TEST_F(Fixture, AddressParityRepliesWaitForAnAcceptedAircraft)
     EXPECT_TRUE(validateAndFile(df20, table));
 }
 
-TEST_F(Fixture, Df19WithCleanParityIsFiledUnderZeroAddress)
+TEST_F(Fixture, Df19WithAfAbove0IsFiledUnderZeroAddress)
 {
     auto b = fromHex(kKlm);
     b[0] = (19 << 3) | 1;
@@ -137,17 +137,72 @@ TEST_F(Fixture, Df19WithCleanParityIsFiledUnderZeroAddress)
     EXPECT_STREQ(table[0].icao.c_str(), "000000");
 }
 
-TEST_F(Fixture, ShortLongFormatUsesTheThirtyTwoBitCheck)
+TEST_F(Fixture, ShortFramesOfLongFormatsFillOnlyShortSlots)
 {
-    // A df 17 whose last 24 bits were zero is a short frame: its syndrome is the address, so it
-    // only passes for an accepted aircraft.
-    auto b = shortFrame(17, 0x4840D6);
-    RawFrame f = frame(b);
+    // A df 16-21 whose last 24 bits were zero is short: its syndrome is the address, and bytes
+    // 4-6 are parity. Even for an accepted aircraft only df 20/21 have a short slot (that of df
+    // 4/5); the others are dropped, so a crafted short identification cannot touch the callsign.
+    auto ident = shortFrame(17, 0x4840D6, 0x48);
+    RawFrame f = frame(ident);
     EXPECT_FALSE(validateAndFile(f, table));
     RawFrame sq = frame(fromHex(kKlm));
     ASSERT_TRUE(validateAndFile(sq, table));
-    RawFrame again = frame(b);
-    EXPECT_TRUE(validateAndFile(again, table));
+    const int r = 0;
+    ASSERT_STREQ(table[r].icao.c_str(), "4840D6");
+    for (int df = 16; df <= 21; ++df) {
+        for (auto& slot : table[r].slots) slot = MessageSlot{};
+        table[r].esdf = kUnknown;
+        // Byte 4 is parity here; whatever it holds must not pick a slot (0x20 would read as TC 4
+        // or as register 2,0).
+        std::vector<uint8_t> b;
+        for (int i = 0; i < 65536; ++i) {
+            b = shortFrame(df, 0x4840D6, 0x48);
+            b[2] = static_cast<uint8_t>(i >> 8);
+            b[3] = static_cast<uint8_t>(i);
+            setModeSParity(b.data(), 7, 0x4840D6);
+            if (b[4] == 0x20) break;
+        }
+        ASSERT_EQ(b[4], 0x20) << "df " << df;
+        RawFrame s = frame(b);
+        const bool hasShortSlot = df == 20 || df == 21;
+        EXPECT_EQ(validateAndFile(s, table), hasShortSlot) << "df " << df;
+        for (int n = 1; n <= kSlotCount; ++n) {
+            const bool want = hasShortSlot && n == (df == 20 ? kSlotDf4 : kSlotDf5);
+            EXPECT_EQ(table[r].slot(n).isNew, want ? 1 : 0) << "df " << df << " slot " << n;
+        }
+        if (hasShortSlot) {
+            const MessageSlot& slot = table[r].slot(df == 20 ? kSlotDf4 : kSlotDf5);
+            EXPECT_EQ(std::vector<uint8_t>(slot.bytes, slot.bytes + 14),
+                      std::vector<uint8_t>({b[0], b[1], b[2], b[3], b[4], b[5], b[6], 0, 0, 0, 0, 0, 0, 0}));
+        }
+        EXPECT_EQ(table[r].esdf, kUnknown) << "df " << df;
+    }
+    EXPECT_EQ(table[r].bds20, 0);
+}
+
+TEST_F(Fixture, Df18AndDf19WithAf0AreAcceptedAndAnnouncedOnFirstSight)
+{
+    const std::string stamp = "2026/01/01,00:00:00.000";
+    for (uint8_t first : {uint8_t(18 << 3), uint8_t(19 << 3)}) {
+        AircraftTable t{lines, clock};
+        lines.lines.clear();
+        auto b = fromHex(kKlm); // identification of 4840D6 re-sent as a non-transponder / military squitter
+        b[0] = first;
+        setModeSParity(b.data(), 14, 0);
+        RawFrame f = frame(b);
+        ASSERT_TRUE(validateAndFile(f, t)) << int(first >> 3);
+        EXPECT_STREQ(f.address, "4840D6");
+        EXPECT_EQ(t[0].inuse, 1);
+        EXPECT_EQ(t[0].announced, 1);
+        EXPECT_EQ(t[0].esdf, first >> 3);
+        EXPECT_EQ(t[0].slot(kSlotIdent).isNew, 1);
+        EXPECT_EQ(std::vector<uint8_t>(t[0].slot(kSlotIdent).bytes, t[0].slot(kSlotIdent).bytes + 14), b);
+        EXPECT_EQ(lines.lines,
+                  std::vector<std::string>({"AIR,,111,11111,4840D6,111111," + stamp + "," + stamp + "\r\n"}));
+        // Its address/parity replies now pass on first sight.
+        RawFrame df4 = frame(shortFrame(4, 0x4840D6));
+        EXPECT_TRUE(validateAndFile(df4, t)) << int(first >> 3);
+    }
 }
 
 TEST_F(Fixture, FullTableDropsNewAddressesButKeepsKnownOnes)
@@ -169,4 +224,22 @@ TEST_F(Fixture, FullTableDropsNewAddressesButKeepsKnownOnes)
     setModeSParity(known.data(), 14, 0);
     RawFrame k = frame(known);
     EXPECT_TRUE(validateAndFile(k, table));
+}
+
+TEST_F(Fixture, ReturningAircraftGetsOkAndAirButNoAdForItself)
+{
+    const std::string t = "2026/01/01,00:00:00.000," "2026/01/01,00:00:00.000";
+    auto line = [&t](const char* kind, const char* tail) {
+        return std::string(kind) + ",,111,11111,4840D6,111111," + t + tail + "\r\n";
+    };
+    RawFrame f = frame(fromHex(kKlm));
+    ASSERT_TRUE(validateAndFile(f, table));
+    for (int round = 0; round < 31; ++round) table.purgeFlights();
+    ASSERT_FALSE(table[0].inuse);
+    RawFrame back = frame(fromHex(kKlm));
+    ASSERT_TRUE(validateAndFile(back, table));
+    EXPECT_EQ(lines.lines, std::vector<std::string>({line("AIR", ""), line("STA", ",RM"), line("STA", ",OK"),
+                                                     line("AIR", "")}));
+    EXPECT_TRUE(table[0].inuse);
+    EXPECT_EQ(table.countInUse(), 1);
 }

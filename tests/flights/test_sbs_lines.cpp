@@ -164,6 +164,16 @@ TEST(SbsFields, LatitudeAndLongitudeTexts)
         {-122.123456789012, "-122.123456"},
         {0.0, "0"},
         {-33.94610000000001, "-33.9461"}, // 15 significant digits hide the binary tail
+        // Near zero: fixed notation, never an exponent that the cut would turn into another number.
+        {0.0000762939453125, "0.000076293"},
+        {-0.0000763, "-0.0000763"},
+        {0.00001, "0.00001"},
+        {0.0001, "0.0001"},
+        {1e-9, "0.000000001"},
+        {-1e-9, "-0.00000000"},
+        {-0.0, "0"},
+        {179.9999999, "179.9999999"},
+        {-179.99999999999, "-179.999999"},
     };
     for (const Case& c : cases) {
         TFlight r = known();
@@ -274,4 +284,14 @@ TEST(SbsEmit, AirAndStaEventsUseOneStamp)
     ASSERT_EQ(sink.lines.size(), 2u);
     EXPECT_EQ(sink.lines[0], "AIR,,111,11111,ABCDEF,111111,2026/03/04,05:06:00.000,2026/03/04,05:06:00.000\r\n");
     EXPECT_EQ(sink.lines[1], "STA,,111,11111,ABCDEF,111111,2026/03/04,05:06:01.000,2026/03/04,05:06:01.000,AD\r\n");
+}
+
+TEST(SbsLines, PositionJustEastOfGreenwichWholeLine)
+{
+    TFlight r = known();
+    r.lat = 51.5;
+    r.lon = 0.0000762939453125; // one CPR step east of the meridian
+    EXPECT_EQ(msgLine(3, r, stamp()), prefix("MSG,3") + ",,38000,,,51.5,0.000076293,,,-1,0,,0\r\n");
+    r.lon = -r.lon;
+    EXPECT_EQ(msgLine(2, r, stamp()), prefix("MSG,2") + ",,38000,431.0,182.0,51.5,-0.00007629,,,,,,-1\r\n");
 }

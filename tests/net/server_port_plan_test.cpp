@@ -57,6 +57,10 @@ TEST(ServerPortPlan, UdpTargetRules)
         {"", 0, 0, 0, "", false, true},
         {"70000", 0, 0, 0, "70000", false, true},
         {"-1", 0, 0, 0, "-1", false, true},
+        {"0", 0, 0, 0, "0", false, true}, // nothing can be sent to port 0
+        {"65535", 0, 0, 65535, "65535", false, false},
+        {"31002", 65533, 0, 65535, "65535", false, false},
+        {"31002", 65534, 0, 0, "65536", false, true},
     };
     for (const Case& c : cases) {
         const UdpTarget t = chooseUdpTarget("127.0.0.1", c.portText, c.override, c.index);
@@ -68,6 +72,32 @@ TEST(ServerPortPlan, UdpTargetRules)
         EXPECT_EQ(t.portChanged, c.changed) << c.portText;
         EXPECT_EQ(t.host, "127.0.0.1");
     }
+}
+
+TEST(ServerPortPlan, APlanPast65535IsRefusedNamingTheFirstServerOutOfRange)
+{
+    struct Case {
+        int base;
+        bool sw30003, http;
+        std::string refusal;
+    } cases[] = {
+        {0, false, true, ""},
+        {65527, false, true, ""},
+        {65528, false, true, "Cannot open HTTP server port 65536: out of range"},
+        {65528, false, false, ""}, // without HTTP its port is not used
+        {65531, true, false, ""},
+        {65532, false, false, "Cannot open TCP server port 65536: out of range"},
+        {65532, true, true, "Cannot open HTTP server port 65540: out of range"},
+        {65534, false, true, "Cannot open UDP receiver port 65536: out of range"},
+        {65535, false, true, "Cannot open TCP server port 65536: out of range"},
+    };
+    for (const Case& c : cases) {
+        const ServerPortPlan p = ServerPortPlan::forDevice(0, c.base, c.sw30003);
+        EXPECT_EQ(p.refusal(c.http), c.refusal) << c.base << (c.sw30003 ? " -30003" : "") << (c.http ? "" : " -nohttp");
+    }
+    ServerPortPlan p = ServerPortPlan::forDevice(0);
+    p.raw = -4;
+    EXPECT_EQ(p.refusal(true), "Cannot open TCP server port -4: out of range");
 }
 
 class OpenServersTest : public ::testing::Test {
@@ -126,6 +156,9 @@ TEST_F(OpenServersTest, PortInUseStopsAtThatServer)
     err = net.open(p, QHostAddress::LocalHost);
     EXPECT_NE(err.find("port " + std::to_string(p.lines)), std::string::npos) << err;
     EXPECT_EQ(log.size(), 2u); // cs1 and the UDP receiver were opened and reported
+    // ... and closed again: a failed open leaves nothing listening.
+    EXPECT_FALSE(net.raw.cs1.isListening());
+    EXPECT_EQ(net.udpIn.port(), 0);
 }
 
 TEST_F(OpenServersTest, PortOutOfRangeIsAFailureNotATruncation)

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "qt_test_support.h"
 
@@ -46,13 +47,14 @@ protected:
     RawServer server{leds};
 };
 
-TEST_F(RawServerTest, LatestClientReplacesEarlierAndAnyDisconnectClears)
+TEST_F(RawServerTest, LatestClientIsServedAndOnlyItsOwnLeavingClearsIt)
 {
     Client first, second;
     ASSERT_TRUE(first.connectTo(server.port()));
     ASSERT_TRUE(waitUntil([&] { return rawClientIs(first); }));
     EXPECT_TRUE(leds[6]);
 
+    // A feeder reconnecting before its old connection has gone.
     ASSERT_TRUE(second.connectTo(server.port()));
     ASSERT_TRUE(waitUntil([&] { return rawClientIs(second); }));
     sendRaw(server, std::string("\x1a" "3line\0one", 10));
@@ -61,23 +63,47 @@ TEST_F(RawServerTest, LatestClientReplacesEarlierAndAnyDisconnectClears)
     first.collect();
     EXPECT_TRUE(first.received.isEmpty());
 
-    // The first client leaving also drops the second as raw client.
     first.socket.disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 1; }));
+    EXPECT_TRUE(rawClientIs(second));
+    EXPECT_TRUE(leds[6]);
+    sendRaw(server, "kept");
+    ASSERT_TRUE(second.waitFor(14));
+    EXPECT_EQ(second.received.mid(10), "kept");
+
+    // The served client leaving leaves none, although others may still be connected.
+    Client third;
+    ASSERT_TRUE(third.connectTo(server.port()));
+    ASSERT_TRUE(waitUntil([&] { return rawClientIs(third); }));
+    third.socket.disconnectFromHost();
     ASSERT_TRUE(waitUntil([&] { return server.rawClient == nullptr; }));
     EXPECT_FALSE(leds[6]);
     EXPECT_FALSE(server.rawClientConnected());
     sendRaw(server, "lost");
-
-    Client third;
-    ASSERT_TRUE(third.connectTo(server.port()));
-    ASSERT_TRUE(waitUntil([&] { return rawClientIs(third); }));
-    EXPECT_TRUE(leds[6]);
-    sendRaw(server, "kept");
-    ASSERT_TRUE(third.waitFor(4));
-    EXPECT_EQ(third.received, "kept");
     drainPostedEvents();
     second.collect();
-    EXPECT_EQ(second.received.size(), 10); // nothing after it stopped being the raw client
+    EXPECT_EQ(second.received.size(), 14); // nothing after it stopped being the raw client
+    EXPECT_EQ(server.connectionCount(), 1);
+}
+
+TEST_F(RawServerTest, ConnectionsBeyondTheCapCloseTheOldestNotTheNewest)
+{
+    constexpr int kExtra = 6;
+    std::vector<std::unique_ptr<Client>> c;
+    for (int i = 0; i < RawServer::kMaxConnections + kExtra; ++i) {
+        c.push_back(std::make_unique<Client>());
+        ASSERT_TRUE(c.back()->connectTo(server.port()));
+        ASSERT_TRUE(waitUntil([&] { return rawClientIs(*c.back()); })) << "client " << i;
+        ASSERT_LE(server.connectionCount(), RawServer::kMaxConnections);
+    }
+    for (int i = 0; i < kExtra; ++i)
+        EXPECT_TRUE(waitUntil([&] { return c[i]->socket.state() == QAbstractSocket::UnconnectedState; })) << i;
+    for (std::size_t i = kExtra; i < c.size(); ++i)
+        EXPECT_EQ(c[i]->socket.state(), QAbstractSocket::ConnectedState) << i;
+    EXPECT_EQ(server.connectionCount(), RawServer::kMaxConnections);
+    sendRaw(server, "newest");
+    ASSERT_TRUE(c.back()->waitFor(6));
+    EXPECT_EQ(c.back()->received, "newest");
 }
 
 class LineServerTest : public ::testing::Test {
@@ -100,17 +126,30 @@ protected:
     LineServer server{leds};
 };
 
-TEST_F(LineServerTest, FiveSlotsServedSixthIgnoredFreedSlotReused)
+TEST_F(LineServerTest, FiveSlotsServedSixthClosedFreedSlotReused)
 {
-    std::array<std::unique_ptr<Client>, 6> c;
-    for (int i = 0; i < 6; ++i) {
+    std::array<std::unique_ptr<Client>, 5> c;
+    for (int i = 0; i < 5; ++i) {
         c[i] = std::make_unique<Client>();
         ASSERT_TRUE(c[i]->connectTo(server.port()));
         ASSERT_TRUE(waitUntil([&] { return acceptedSockets() == i + 1; }));
-        EXPECT_EQ(slotOf(*c[i]), i < 5 ? i : -1) << "client " << i;
+        EXPECT_EQ(slotOf(*c[i]), i) << "client " << i;
     }
     EXPECT_TRUE(leds[9]);
     EXPECT_TRUE(server.anyLineClient());
+
+    // A sixth would never be sent anything: it is closed at once, the slots untouched.
+    QTcpSocket* slots[LineServer::kSlots];
+    std::copy(std::begin(server.lineClients), std::end(server.lineClients), slots);
+    for (int k = 0; k < 3; ++k) {
+        Client sixth;
+        sixth.socket.connectToHost(QHostAddress::LocalHost, server.port());
+        ASSERT_TRUE(waitUntil([&] { return sixth.socket.state() == QAbstractSocket::UnconnectedState; }));
+        EXPECT_TRUE(sixth.received.isEmpty());
+    }
+    drainPostedEvents();
+    EXPECT_EQ(acceptedSockets(), 5);
+    EXPECT_TRUE(std::equal(std::begin(slots), std::end(slots), std::begin(server.lineClients)));
 
     server.sendToLineClients("MSG,1\r\n");
     server.sendToLineClients("MSG,2\r\n");
@@ -118,15 +157,11 @@ TEST_F(LineServerTest, FiveSlotsServedSixthIgnoredFreedSlotReused)
         ASSERT_TRUE(c[i]->waitFor(14));
         EXPECT_EQ(c[i]->received, "MSG,1\r\nMSG,2\r\n");
     }
-    drainPostedEvents();
-    c[5]->collect();
-    EXPECT_TRUE(c[5]->received.isEmpty());
 
-    // Slot 2 frees; the sixth (already connected) does not move in, a new client does.
+    // Slot 2 frees and the next client takes it.
     c[2]->socket.disconnectFromHost();
     ASSERT_TRUE(waitUntil([&] { return server.lineClients[2] == nullptr; }));
     EXPECT_TRUE(leds[9]);
-    EXPECT_EQ(slotOf(*c[5]), -1);
     Client late;
     ASSERT_TRUE(late.connectTo(server.port()));
     ASSERT_TRUE(waitUntil([&] { return slotOf(late) == 2; }));
@@ -134,17 +169,6 @@ TEST_F(LineServerTest, FiveSlotsServedSixthIgnoredFreedSlotReused)
     ASSERT_TRUE(late.waitFor(7));
     EXPECT_EQ(late.received, "MSG,3\r\n");
     ASSERT_TRUE(c[4]->waitFor(21));
-    drainPostedEvents();
-    c[5]->collect();
-    EXPECT_TRUE(c[5]->received.isEmpty());
-
-    // The untracked sixth leaving changes nothing.
-    QTcpSocket* slots[LineServer::kSlots];
-    std::copy(std::begin(server.lineClients), std::end(server.lineClients), slots);
-    c[5]->socket.disconnectFromHost();
-    ASSERT_TRUE(waitUntil([&] { return acceptedSockets() == 5; }));
-    EXPECT_TRUE(std::equal(std::begin(slots), std::end(slots), std::begin(server.lineClients)));
-    EXPECT_TRUE(leds[9]);
 }
 
 TEST_F(LineServerTest, Led9GoesOffOnlyWithTheLastTrackedClient)

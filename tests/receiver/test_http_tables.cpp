@@ -101,6 +101,13 @@ TEST(HttpFormat, FloatsAndCuts)
         {-998.5, "<-998.5", "<-998.5", "<-998.5"},
         {-999.0, "<", "<", "<"},
         {-1500.0, "<", "<", "<"},
+        // Near zero: fixed notation, never an exponent.
+        {0.0000762939453125, "<0.0000762939453125", "<0.000076", "<0.0000762"},
+        {-0.0000763, "<-0.0000763", "<-0.00007", "<-0.000076"},
+        {1e-9, "<0.000000001", "<0.000000", "<0.0000000"},
+        {-1e-9, "<-0.000000001", "<-0.00000", "<-0.000000"},
+        {179.9999999, "<179.9999999", "<179.9999", "<179.99999"},
+        {1e16, "<10000000000000000", "<10000000", "<100000000"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fmt(appendFloat, c.v), c.full) << c.v;
@@ -110,6 +117,8 @@ TEST(HttpFormat, FloatsAndCuts)
         EXPECT_EQ(s8, c.cut8) << c.v;
         EXPECT_EQ(s9, c.cut9) << c.v;
     }
+    EXPECT_EQ(fmt(appendFloat, 1.5e-300), "<0." + std::string(299, '0') + "15");
+    EXPECT_EQ(fmt(appendFloat, -4.9406564584124654e-324), "<-0." + std::string(323, '0') + "494065645841247");
 }
 
 TEST(HttpFormat, VerticalRateTrimAndFlag)
@@ -355,4 +364,91 @@ TEST(HttpPages, StatusPage)
     EXPECT_EQ(r.get("/status").body, want);
     EXPECT_EQ(r.now(), (VirtualClock::kDefaultStartMs + 3723000) / 1000 - 7200);
     EXPECT_EQ(httpTableText(4, *r.rx, r.in), want);
+}
+
+TEST(HttpPages, Table2WholeLineWithEveryFieldDistinct)
+{
+    // Every field holds a value no other field holds, so a swapped, shifted or dropped column shows.
+    Rig r;
+    TFlight& a = r.add(0, "4CA2D1");
+    a.category.assign("A3", 2);
+    a.callsign.assign(" KLM1234", 8);
+    a.fs = 1;
+    a.ca = 2;
+    a.dr = 3;
+    a.um = 4;
+    a.squawk.assign("7000", 4);
+    a.lat = 52.3701171875;
+    a.lon = -0.0000763;
+    a.nic = 5;
+    a.nucr = 6;
+    a.altstr.assign("F350", 4);
+    a.altitude = 35000;
+    a.metric = 7;
+    a.gillham = 8;
+    a.altdiff = -75;
+    a.gnssalt = 35100;
+    a.vrsource = 9;
+    a.vrate = -1250;
+    a.hdgstatus = 10;
+    a.track = 270;
+    a.heading = 180; // air vector south, ground vector west: wind from 143 at 500
+    a.airspeedtype = 11;
+    a.ias = 250;
+    a.tas = 400;
+    a.gs = 300;
+    a.mach = 650; // -23.66 degrees
+    a.altsource = 12;
+    a.roll = -13;
+    a.trackrate = 14;
+    a.mcpalt = 350;
+    a.fmsalt = 360;
+    a.qnh = 1013;
+    a.mcpmode = 15;
+    a.emergency = 16;
+    a.emerstate = 17;
+    a.acas = 18;
+    a.alert = 19;
+    a.spi = 20;
+    a.onground = 21;
+    a.icflag = 22;
+    a.supersonic = 23;
+    a.timebit = 24;
+    a.ri = 25;
+    a.df0bit = 26;
+    a.sl = 27;
+    a.esdf = 28;
+    a.bds40 = 29;
+    a.bds50 = 30;
+    a.bds60 = 31;
+    a.tc31 = 32;
+    a.tc30 = 33;
+    a.tc28 = 34;
+    for (int n = 1; n <= kSlotCount; ++n) a.slot(n).time = static_cast<int32_t>(r.now() - 1000 - n);
+    a.lastseen = static_cast<int32_t>(r.now() - 4);
+    a.timeout = 27;
+    r.in.config.stationId = "EHAM1";
+    const std::string want = "4CA2D1:A3:KLM1234:1:2:3:4:7000:52.37011:-0.000076:5:6:F350:35000:7:8:-75:35100:9:"
+                             "-1250:-12:10:270:180:11:250:400:300:650:12:-13:14:350:360:1013:15:16:17:18:19:20:"
+                             "21:22:23::24:25:26:27:28:29:30:31:32:33:34:143:500:-24:"
+                             "1001:1002:1003:1004:1005:1006:1007:1008:1009:1010:1011:1012:1013:1014:1015:1016:"
+                             "1017:1018:1019:1020:1021:1022:" +
+                             std::to_string(r.now() - 4) + ":54:EHAM1\n";
+    EXPECT_EQ(r.get("/table2").body, want);
+}
+
+TEST(HttpPages, PositionsNearZeroInTable1AndHome)
+{
+    Rig r;
+    TFlight& a = r.add(0, "4CA2D1");
+    a.lat = 51.5;
+    a.lon = 0.0000762939453125; // one CPR step east of the meridian
+    TFlight& b = r.add(1, "ABCDEF");
+    b.lat = -0.0000763;
+    b.lon = -1e-9;
+    EXPECT_EQ(r.get("/table1").body, ":::4CA2D1:51.5:0.0000762:::::::VARNOCK\n"
+                                     ":::ABCDEF:-0.00007:-0.000000:::::::VARNOCK\n");
+    r.rx->home = {-0.0000763, 1e-9, true};
+    const std::string status = r.get("/status").body;
+    EXPECT_NE(status.find("\nHOME=-0.0000763:0.000000001:1:\n"), std::string::npos) << status;
 }

@@ -91,13 +91,13 @@ TEST(FrameBuilder, SurfaceMovementAndTrack)
     EXPECT_EQ(esSurfacePosition(0x123456, 5, -1.0, 52.3, 4.7, false).bytes[5] & 0x08, 0); // no track
 }
 
-// The register guess runs on whole frames; the MB sits in bytes 4-10.
-int inferred(const CommB& mb, const uint8_t** bytes = nullptr)
+// The register guess runs on whole frames; the MB sits in bytes 4-10. gs, track: ADS-B values.
+int inferred(const CommB& mb, const uint8_t** bytes = nullptr, int gs = kUnknown, int track = kUnknown)
 {
     static uint8_t frame[14];
     std::copy(mb.mb, mb.mb + 7, frame + 4);
     if (bytes) *bytes = frame;
-    return inferCommBRegister(frame);
+    return inferCommBRegister(frame, gs, track);
 }
 
 TEST(FrameBuilder, CommBRegistersAreInferredAndCarryTheirValues)
@@ -116,7 +116,8 @@ TEST(FrameBuilder, CommBRegistersAreInferredAndCarryTheirValues)
     for (double track = 0.0; track < 360.0; track += 3.3) {
         for (const double roll : {-25.0, -2.5, 0.0, 14.0}) {
             const double gs = 150.0 + track;
-            ASSERT_EQ(inferred(mbTrackAndTurn(roll, track, gs, roll / 10.0, 420.0), &b), 0x50);
+            const CommB mb = mbTrackAndTurn(roll, track, gs, roll / 10.0, 420.0);
+            ASSERT_EQ(inferred(mb, &b, int(std::lround(gs)), int(std::lround(track)) % 360), 0x50);
             EXPECT_LE(std::abs(2 * ((b[7] << 2) | (b[8] >> 6)) - gs), 1.0);
             EXPECT_EQ(2 * (((b[9] & 3) << 8) | b[10]), 420);
             const int r = ((b[4] & 0x3F) << 3) | (b[5] >> 5);
@@ -128,7 +129,7 @@ TEST(FrameBuilder, CommBRegistersAreInferredAndCarryTheirValues)
         for (const double vr : {-1800.0, 0.0, 2400.0}) {
             ASSERT_EQ(inferred(mbHeadingAndSpeed(heading, 250.0, 0.62, vr, vr), &b), 0x60) << heading;
             const double h = (((b[4] & 0x3F) << 4) | (b[5] >> 4)) * 90.0 / 512.0 + ((b[4] & 0x40) ? 180.0 : 0.0);
-            EXPECT_NEAR(std::remainder(h - heading, 360.0), 0.0, 0.36) << heading;
+            EXPECT_NEAR(std::remainder(h - heading, 360.0), 0.0, 90.0 / 1024.0) << heading;
             EXPECT_EQ(((b[5] & 7) << 7) | (b[6] >> 1), 250);
             EXPECT_EQ((((b[7] << 8) | (b[8] & 0xC0)) >> 6) * 4, 620);
         }

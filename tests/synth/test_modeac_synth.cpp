@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 #include <vector>
@@ -136,4 +138,58 @@ TEST(ModeACScenario, RenderingIsDeterministic)
     third.renderBuffer(2, c.data());
     EXPECT_EQ(a, b);
     EXPECT_NE(a, c);
+}
+
+TEST(ModeACScenario, RepliesArriveAtEveryPhaseOfASample)
+{
+    ModeACScenario sky;
+    std::vector<ModeACSkyReply> all;
+    sky.repliesInRange(0, int64_t(20 * kModeACSampleRate), all);
+    ASSERT_GT(all.size(), 1000u);
+    int quarters[4] = {};
+    for (const ModeACSkyReply& r : all) {
+        ASSERT_GE(r.offset, 0.0);
+        ASSERT_LT(r.offset, 1.0);
+        ++quarters[int(r.offset * 4.0)];
+    }
+    for (int q : quarters) EXPECT_NEAR(double(q) / double(all.size()), 0.25, 0.04);
+}
+
+// Parameters that describe no sky are brought into range instead of building or scheduling for ever.
+TEST(ModeACScenario, ImpossibleParametersAreBounded)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        int aircraft;
+        double minRate, maxRate, spread;
+    };
+    const Case cases[] = {
+        {1000, 5.0, 10.0, 1.0}, // more aircraft than distinct altitudes to give them
+        {12, 0.0, 0.0, 1.0},    // no reply ever: an endless search for the next one
+        {12, nan, nan, nan},
+        {64, 1e9, 1e12, 5.0},   // faster than the slots can hold
+        {-3, 5.0, 10.0, -1.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.aircraft);
+        ModeACScenarioParams p;
+        p.aircraftCount = c.aircraft;
+        p.minRepliesPerSecond = c.minRate;
+        p.maxRepliesPerSecond = c.maxRate;
+        p.timingSpread = c.spread;
+        ModeACScenario sky(p);
+        EXPECT_EQ(sky.aircraftCount(), std::clamp(c.aircraft, 0, kMaxModeACAircraft));
+        const ModeACScenarioParams& used = sky.params();
+        EXPECT_GE(used.timingSpread, 0.0);
+        EXPECT_LE(used.timingSpread, 1.0);
+        EXPECT_GE(used.minRepliesPerSecond, 0.1);
+        EXPECT_GE(used.maxRepliesPerSecond, used.minRepliesPerSecond);
+
+        std::vector<ModeACSkyReply> replies;
+        sky.repliesInRange(0, int64_t(2 * kBufferPairs), replies);
+        for (size_t i = 1; i < replies.size(); ++i)
+            ASSERT_GE(replies[i].sample - replies[i - 1].sample, 45 + 2) << i; // never overlapping
+        std::vector<uint8_t> iq(2 * kBufferPairs);
+        sky.renderBuffer(1, iq.data());
+    }
 }

@@ -68,6 +68,9 @@ TEST(ReplayCli, BadInputIsOneClearLineAndFailure)
         {"--scenario nowhere", "unknown scenario"},
         {"--seconds abc --scenario demo", "--seconds"},
         {"", "no input"},
+        // The run is short in case the refusal ever goes: it would serve for that long.
+        {"--serve 0 --scenario demo --seconds 1", "--serve: '0' is not a port base in 1..65527"},
+        {"--serve 65528 --scenario demo --seconds 1", "--serve: '65528'"},
     };
     for (const auto& c : cases) {
         ReplayRun r = replay(c.args);

@@ -28,6 +28,7 @@ const char* usageText()
            "  --newp            with --modeac: the alternative pulse detector\n"
            "  --http-table N    print HTTP table N (1-3; 4 is the status page) at the end\n"
            "  --serve BASE      open the servers on BASE+1 (raw), +2 (UDP), +4 (30003) and stream in real time\n"
+           "                    (BASE 1..65527; the receiver itself uses 31000)\n"
            "  --reference-scan  use the plain preamble scan (for comparisons)\n"
            "  --help            this text\n";
 }
@@ -88,8 +89,9 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error)
             char* end = nullptr;
             errno = 0;
             const long b = std::strtol(v, &end, 10);
-            if (errno || end == v || *end || b < 0 || b > 65535 - 8) {
-                error = std::string("--serve: '") + v + "' is not a port base in 0..65527";
+            // 0 would silently mean the receiver's default base: make the user say which ports.
+            if (errno || end == v || *end || b < 1 || b > 65535 - 8) {
+                error = std::string("--serve: '") + v + "' is not a port base in 1..65527 (the receiver's default is 31000)";
                 return false;
             }
             o.serveBase = static_cast<int>(b);

@@ -19,7 +19,7 @@ struct Options {
     bool list = false;          // the list as the last round leaves it
     bool modeac = false;        // Mode A/C at 2,068,965 S/s
     bool newp = false;          // alternative Mode A/C detector
-    int serveBase = -1;         // >= 0: open the servers on this port base and stream in real time
+    int serveBase = -1;         // > 0: open the servers on this port base and stream in real time
     int httpTable = 0;          // 1-4: print that HTTP table at the end
 };
 
