@@ -7,6 +7,8 @@
 #include <string>
 
 namespace varnock::test {
+// Its own symbols: a test binary may also hold the byte-vector helpers of test_support.h.
+inline namespace decode_support {
 
 struct Frame {
     std::array<uint8_t, 14> b{};
@@ -61,4 +63,5 @@ inline std::string published(const std::string& frame, const std::string& field)
     return {};
 }
 
+} // namespace decode_support
 } // namespace varnock::test

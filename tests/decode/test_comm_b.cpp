@@ -7,7 +7,6 @@
 #include "core/clock.h"
 #include "core/line_sink.h"
 #include "decode/decode_frame.h"
-#include "flights/aircraft_table.h"
 #include "decode/commb_infer.h"
 #include "core/flight.h"
 #include "decode_test_support.h"
@@ -282,34 +281,6 @@ TEST(CommB, RegisterFiveOrSixByTheirChecksThenByTheAdsbTrack)
         decode(20, ambiguous(c.ias), rec);
         EXPECT_EQ(commBValues(rec), c.want) << c.ias << " " << c.gs << " " << c.track;
     }
-}
-
-TEST(CommB, FiledRegisterDecodesAsFiled)
-{
-    VirtualClock clock;
-    NullLineSink lines;
-    AircraftTable table(lines, clock);
-    TFlight& rec = table[0];
-    rec.inuse = 1;
-    rec.gs = 360;
-    rec.track = 25;
-    const auto f = ambiguous();
-    table.storeFrame(20, f.data(), rec);
-    EXPECT_TRUE(rec.slot(kSlotDf20Bds60).isNew);
-    EXPECT_FALSE(rec.slot(kSlotDf20Bds50).isNew);
-    EXPECT_EQ(rec.bds60 + 2 * rec.bds50, 1);
-    // A velocity decoded earlier in the same round turns the track towards the 5,0 reading: the
-    // frame still decodes as the register it was filed under.
-    rec.track = 224;
-    table.decodeRecord(rec, DecodeContext{});
-    EXPECT_EQ(commBValues(rec), (std::array<int, 6>{20, 250, 720, kU, kU, kU}));
-
-    // Filed as 5,0 when the track agrees with it.
-    table.storeFrame(20, f.data(), rec);
-    EXPECT_TRUE(rec.slot(kSlotDf20Bds50).isNew);
-    EXPECT_EQ(rec.bds50, 1);
-    table.decodeRecord(rec, DecodeContext{});
-    EXPECT_EQ(commBValues(rec), (std::array<int, 6>{20, 250, 720, 10, 0, 400}));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // decodeFrame: dispatch by label, the decoded flag, and the hand-over of each frame to the line writer.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -10,18 +9,12 @@
 #include "decode/decode_frame.h"
 #include "flights/sbs_lines.h"
 #include "core/flight.h"
+#include "decode/decode_test_support.h"
 
 namespace varnock {
 namespace {
 
-// Frame bytes zero-padded to 14, kept apart from the other hex helper of this test binary.
-std::array<uint8_t, 14> fromHex(const std::string& hex)
-{
-    std::array<uint8_t, 14> b{};
-    for (std::size_t i = 0; i + 1 < hex.size() && i / 2 < b.size(); i += 2)
-        b[i / 2] = static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return b;
-}
+using test::fromHex;
 using Kinds = std::vector<std::string>;
 
 // Records the kind of each line ("ID", "MSG,5", ...); the text is the line writer's business.
