@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include "app/config_values.h"
 
 namespace varnock {
@@ -15,7 +17,11 @@ void TableNameFilter::install(QLineEdit* edit)
     // Pastes and input methods bypass the keys: what they bring is cleaned the same way.
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
         const QString clean = QString::fromStdString(filterTableName(text.toStdString()));
-        if (clean != text) edit->setText(clean);
+        if (clean == text) return;
+        // The cursor stays after what was inserted, not at the end.
+        const auto before = filterTableName(text.left(edit->cursorPosition()).toStdString()).size();
+        edit->setText(clean);
+        edit->setCursorPosition(static_cast<int>(std::min<std::size_t>(before, static_cast<std::size_t>(clean.size()))));
     });
 }
 

@@ -77,6 +77,12 @@ TEST_F(ConfigDialogTest, TableNamesTakeLettersAndDigitsOnlyAndAtMostEight)
     QGuiApplication::clipboard()->setText(QStringLiteral("x-y z1"));
     press(t, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
     EXPECT_EQ(t->text(), QStringLiteral("xyz1"));
+    // ... also in the middle, where typing goes on after it.
+    t->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("-AB "));
+    press(t, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+    type(t, QStringLiteral("c-"));
+    EXPECT_EQ(t->text(), QStringLiteral("xABcyz1"));
 
     // Only the table names are filtered; the station ID takes any character up to eight.
     QLineEdit* id = field("edid");
