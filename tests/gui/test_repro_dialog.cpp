@@ -1,12 +1,10 @@
-// Reprogramming dialog and questions: digits in and out, which digits can change, and the whole rewrite through them.
+// Reprogramming dialog and questions: the whole serial rewrite driven through the real dialog and boxes.
 #include "gui/gui_dialogs.h"
-#include "gui/repro_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -42,62 +40,6 @@ void typeDigit(QSpinBox* s, char digit)
 void click(QWidget* dialog, const char* name)
 {
     dialog->findChild<QPushButton*>(QString::fromLatin1(name))->click();
-}
-
-std::vector<int> asVector(const int d[8]) { return std::vector<int>(d, d + 8); }
-
-TEST(ReproDialog, ShowsTheDigitsAndReturnsTheEditedOnesOnContinue)
-{
-    guiApp();
-    int digits[8] = {0, 0, 0, 0, 0, 0, 0, 1};
-    std::vector<int> shown;
-    QString caption;
-    ModalDriver driver({[&](QWidget* d) {
-        caption = d->windowTitle();
-        for (int k = 1; k <= 8; ++k) shown.push_back(spin(d, k)->value());
-        EXPECT_EQ(d->size(), QSize(417, 336));
-        EXPECT_FALSE(spin(d, 1)->isEnabled());
-        typeDigit(spin(d, 8), '2'); // typed
-        spin(d, 3)->stepUp();       // arrows
-        typeDigit(spin(d, 4), '7'); // arrows only: typing does nothing
-        spin(d, 4)->stepDown();     // already 0: stays
-        click(d, "BitBtn1");
-    }});
-    EXPECT_TRUE(GuiDialogs::reprogrammingDialog(nullptr, digits));
-    EXPECT_TRUE(driver.finished());
-    EXPECT_EQ(caption, QStringLiteral("Reprogamming RTL2832U serial number"));
-    EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
-    EXPECT_EQ(asVector(digits), (std::vector<int>{0, 0, 1, 0, 0, 0, 0, 2}));
-}
-
-TEST(ReproDialog, CancelLeavesTheDigitsAlone)
-{
-    guiApp();
-    int digits[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    ModalDriver driver({[&](QWidget* d) {
-        typeDigit(spin(d, 6), '0');
-        click(d, "BitBtn2");
-    }});
-    EXPECT_FALSE(GuiDialogs::reprogrammingDialog(nullptr, digits));
-    EXPECT_TRUE(driver.finished());
-    EXPECT_EQ(asVector(digits), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-}
-
-TEST(ReproDialog, DigitsOutsideTheRangeAreClampedAndTheWarningIsRed)
-{
-    guiApp();
-    ReproDialog d;
-    const int in[8] = {-3, 12, 9, 0, 48, 5, -1, 10};
-    d.setDigits(in);
-    int out[8];
-    d.digits(out);
-    EXPECT_EQ(asVector(out), (std::vector<int>{0, 9, 9, 0, 9, 5, 0, 9}));
-
-    auto* memo = d.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
-    ASSERT_NE(memo, nullptr);
-    EXPECT_EQ(memo->palette().color(QPalette::Text), QColor(255, 0, 0));
-    EXPECT_EQ(memo->toPlainText().split('\n').size(), 7);
-    EXPECT_TRUE(memo->toPlainText().endsWith(QStringLiteral("pressing CANCEL now.")));
 }
 
 // A window's View as the main window delegates it: the dialogs over no parent.
@@ -136,7 +78,8 @@ void putDescriptor(int& pos, const std::string& s)
     pos += 2 + 2 * static_cast<int>(s.size());
 }
 
-TEST(ReproDialog, RewritesTheSerialOnlyAfterThreeYesAnswers)
+// The digits go in and out through the dialog; only three Yes answers write them.
+TEST(ReproDialog, RewritesTheSerialWithTheEditedDigitsOnlyAfterThreeYesAnswers)
 {
     guiApp();
     const std::vector<QString> questions = {
@@ -148,7 +91,7 @@ TEST(ReproDialog, RewritesTheSerialOnlyAfterThreeYesAnswers)
     api.read_eeprom = fakeRead;
     api.write_eeprom = fakeWrite;
 
-    for (int no = 0; no <= 3; ++no) { // the question answered No; 3: none
+    for (int no = -1; no <= 3; ++no) { // -1: Cancel; 0..2: the question answered No; 3: none
         SCOPED_TRACE(no);
         eeprom = EepromImage();
         writes = 0;
@@ -157,16 +100,23 @@ TEST(ReproDialog, RewritesTheSerialOnlyAfterThreeYesAnswers)
         putDescriptor(pos, "RTL2838UHIDIR");
         putDescriptor(pos, "00000001");
 
-        std::vector<QString> asked;
-        std::deque<ModalDriver::Step> steps = {[](QWidget* d) {
-            typeDigit(spin(d, 8), '2');
-            click(d, "BitBtn1");
+        std::vector<int> shown;
+        QString caption;
+        std::deque<ModalDriver::Step> steps = {[&](QWidget* d) {
+            caption = d->windowTitle();
+            for (int k = 1; k <= 8; ++k) shown.push_back(spin(d, k)->value());
+            EXPECT_EQ(d->size(), QSize(417, 336));
+            EXPECT_FALSE(spin(d, 1)->isEnabled());
+            typeDigit(spin(d, 8), '2'); // typed
+            spin(d, 3)->stepUp();       // arrows
+            typeDigit(spin(d, 4), '7'); // arrows only: typing does nothing
+            click(d, no < 0 ? "BitBtn2" : "BitBtn1");
         }};
         for (int q = 0; q < 3 && q <= no; ++q) {
-            steps.push_back([&asked, q, no](QWidget* w) {
+            steps.push_back([&asked = caption, q, no](QWidget* w) {
                 auto* box = qobject_cast<QMessageBox*>(w);
                 ASSERT_NE(box, nullptr);
-                asked.push_back(box->windowTitle() + "|" + box->text() + "|" + QString::number(box->icon()));
+                asked += "\n" + box->windowTitle() + "|" + box->text() + "|" + QString::number(box->icon());
                 box->button(q == no ? QMessageBox::No : QMessageBox::Yes)->click();
             });
         }
@@ -177,12 +127,16 @@ TEST(ReproDialog, RewritesTheSerialOnlyAfterThreeYesAnswers)
 
         EXPECT_TRUE(driver.finished());
         EXPECT_EQ(driver.leftovers(), 0);
-        std::vector<QString> want;
-        for (int q = 0; q < 3 && q <= no; ++q) want.push_back("varnock|" + questions[q] + "|0");
-        EXPECT_EQ(asked, want);
+        EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
+        QString want = QStringLiteral("Reprogamming RTL2832U serial number");
+        for (int q = 0; q < 3 && q <= no; ++q) want += "\nvarnock|" + questions[q] + "|0";
+        EXPECT_EQ(caption, want);
         EXPECT_EQ(writes, no == 3 ? 1 : 0);
-        EXPECT_EQ(readEepromStrings(eeprom).serial, no == 3 ? "00000002" : "00000001");
-        EXPECT_EQ(lines.back(), no == 3 ? "** Serial:       00000002" : "** Entering EEPROM mode");
+        EXPECT_EQ(readEepromStrings(eeprom).serial, no == 3 ? "00100002" : "00000001");
+        const char* last = no == 3 ? "** Serial:       00100002"
+                           : no < 0 ? "!! Reprogramming cancelled by user"
+                                    : "** Entering EEPROM mode";
+        EXPECT_EQ(lines.back(), last);
     }
 }
 
