@@ -255,6 +255,12 @@ TEST_F(ListViewTest, PacketLinesScrollToTheLastLineAndOnlyNewItemsAreDrawn)
     view->invalidate();
     view->refresh();
     EXPECT_EQ(view->picture(), back);
+    view->verticalScrollBar()->setValue(view->topIndex() + 2);
+    EXPECT_EQ(view->itemsDrawn(), 2);
+    const QImage forth = view->picture();
+    view->invalidate();
+    view->refresh();
+    EXPECT_EQ(view->picture(), forth);
 }
 
 TEST_F(ListViewTest, CntrLayoutScrollsSidewaysAndWidensTheBars)
