@@ -135,13 +135,13 @@ ListPainter::ListPainter()
     const QFontMetrics fm(font);
     const int baseline = std::min(fm.ascent(), kTextHeight - 2);
 
-    QImage cell(2 * kCharWidth, kTextHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage cell(kMaskWidth, kTextHeight, QImage::Format_ARGB32_Premultiplied);
     for (int c = 0; c < 256; ++c) {
         Mask& mask = glyphs_[static_cast<std::size_t>(c)];
         if (drawnAsBox(c)) {
             for (int y = 2; y <= baseline; ++y)
                 for (int x = 1; x <= 5; ++x)
-                    if (y == 2 || y == baseline || x == 1 || x == 5) mask[std::size_t(y * kCharWidth + x)] = 255;
+                    if (y == 2 || y == baseline || x == 1 || x == 5) mask[std::size_t(y * kMaskWidth + x)] = 255;
             continue;
         }
         cell.fill(Qt::transparent);
@@ -151,15 +151,9 @@ ListPainter::ListPainter()
             p.setPen(Qt::white);
             p.drawText(QPoint(1, baseline), QString(QChar(c)));
         }
-        // Keep the ink inside its own cell: a glyph wider than the cell is moved left.
-        int right = -1;
         for (int y = 0; y < kTextHeight; ++y)
-            for (int x = 0; x < cell.width(); ++x)
-                if (qAlpha(cell.pixel(x, y)) > 0) right = std::max(right, x);
-        const int shift = std::clamp(right - (kCharWidth - 1), 0, 1);
-        for (int y = 0; y < kTextHeight; ++y)
-            for (int x = 0; x < kCharWidth; ++x)
-                mask[std::size_t(y * kCharWidth + x)] = static_cast<uint8_t>(qAlpha(cell.pixel(x + shift, y)));
+            for (int x = 0; x < kMaskWidth; ++x)
+                mask[std::size_t(y * kMaskWidth + x)] = static_cast<uint8_t>(qAlpha(cell.pixel(x, y)));
     }
 }
 
@@ -184,10 +178,10 @@ void ListPainter::drawChars(QImage& img, int top, const LineLook& look) const
         if (c == ' ') continue;
         const QRgb fg = (k >= look.segFrom && k < look.segTo) ? look.segFg : look.fg;
         const Mask& mask = glyphs_[c];
-        const int x0 = k * kCharWidth, x1 = std::min(x0 + kCharWidth, img.width());
+        const int x0 = k * kCharWidth, x1 = std::min(x0 + kMaskWidth, img.width());
         for (int y = y0; y < y1; ++y) {
             auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-            const uint8_t* m = &mask[std::size_t((y - top) * kCharWidth)];
+            const uint8_t* m = &mask[std::size_t((y - top) * kMaskWidth)];
             for (int x = x0; x < x1; ++x)
                 if (const unsigned a = m[x - x0]) row[x] = mix(bg, fg, a);
         }

@@ -55,7 +55,10 @@ public:
     void draw(QImage& img, int top, const LineLook& look) const;
 
 private:
-    using Mask = std::array<uint8_t, kCharWidth * kTextHeight>;
+    // A glyph may reach one pixel into the next cell, as proportional rendering of a 6.6-pixel
+    // font on a 7-pixel grid does.
+    static constexpr int kMaskWidth = kCharWidth + 1;
+    using Mask = std::array<uint8_t, kMaskWidth * kTextHeight>;
     void drawChars(QImage& img, int top, const LineLook& look) const;
     std::array<Mask, 256> glyphs_{};
 };
