@@ -42,7 +42,10 @@ ListView::ListView(ListModel& model, const Controls& controls, const AircraftTab
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(ListPainter::kCharWidth);
     resize(kWidth, kHeight);
-    connect(&poll_, &QTimer::timeout, this, &ListView::refresh);
+    // Hidden (in the tray), the list is left alone until it is shown again.
+    connect(&poll_, &QTimer::timeout, this, [this] {
+        if (isVisible()) refresh();
+    });
     poll_.start(kPollMs);
 }
 
@@ -211,6 +214,12 @@ void ListView::mousePressEvent(QMouseEvent* event)
     model_.memo1MouseDown(pos.x(), (event->modifiers() & Qt::ControlModifier) != 0, selected_);
     if (selects) model_.memo1Click();
     event->accept();
+    refresh();
+}
+
+void ListView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
     refresh();
 }
 

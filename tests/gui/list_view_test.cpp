@@ -318,7 +318,19 @@ TEST_F(ListViewTest, Screenshot)
     record(9).timeout = 2;
     record(10);
     view->refresh();
-    EXPECT_TRUE(view->grab().save(QString::fromUtf8(path)));
+    QString file = QString::fromUtf8(path);
+    EXPECT_TRUE(view->grab().save(file));
+
+    // The packet display, scrolled to its end, with the vertical scroll bar.
+    view->show();
+    rx->controls.sblist = true;
+    for (int n = 0; n < 40; ++n)
+        list().WriteLogLine(n % 3 ? "*8D4840D6202CC371C32CE0576098; [ 12]" : "*5D4840D6A1B2C3; [ 40]");
+    view->refresh();
+    QApplication::processEvents();
+    view->refresh();
+    file.replace(QStringLiteral(".png"), QStringLiteral("-packets.png"));
+    EXPECT_TRUE(view->grab().save(file));
 }
 
 } // namespace
