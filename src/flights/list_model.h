@@ -81,6 +81,25 @@ public:
     // Appends the whole list to the log (at window close while "log" is on).
     void appendAllToLog();
 
+    // A click that selects a line freezes or thaws the aircraft view.
+    void memo1Click() { listFreeze = !listFreeze; }
+    // Ctrl held on the header (the selected line 0) asks for a sort by the column under x.
+    void memo1MouseDown(int x, bool ctrlHeld, int selectedLine)
+    {
+        if (!ctrlHeld || selectedLine != 0) return;
+        listSortColumn = sortColumnAt(x);
+        listSortRequest = true;
+    }
+    // Header columns ICAO, C/S, ALT..MCP, V/S, GS, TT, SSR at 7 pixels a character; 0 between them.
+    static int sortColumnAt(int x)
+    {
+        static constexpr int kColumns[7][2] = {{0, 35},    {42, 91},   {98, 168}, {175, 196},
+                                               {203, 217}, {224, 245}, {252, 280}};
+        for (int c = 0; c < 7; ++c)
+            if (x >= kColumns[c][0] && x <= kColumns[c][1]) return c + 1;
+        return 0;
+    }
+
     // State set by clicks on the list and consumed by the 2 s round.
     bool listFreeze = false;
     int listSortColumn = 0;
