@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "flights/flight.h"
+#include "core/flight.h"
 #include "gui/colour.h"
 
 namespace varnock {

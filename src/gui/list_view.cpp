@@ -13,8 +13,8 @@
 #include <cstring>
 
 #include "core/controls.h"
-#include "core/list_model.h"
-#include "core/receiver.h"
+#include "flights/list_model.h"
+#include "receiver/receiver.h"
 #include "flights/aircraft_table.h"
 
 namespace varnock {

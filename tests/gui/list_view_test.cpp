@@ -12,7 +12,7 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
-#include "core/receiver.h"
+#include "receiver/receiver.h"
 #include "flights/list_lines.h"
 #include "gui/list_painter.h"
 #include "gui/list_view.h"
