@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the main window on the simulated dongle's demo sky, under a virtual X display.
 #
-#   scripts/screenshot.sh [build-dir] [out-dir]      (defaults: build/release, build/screenshots)
+#   scripts/screenshot.sh [build-dir] [out-dir]
+#       build-dir: default build/release, else build/test; out-dir: default build/screenshots
 #
 # The program is started with -run (START pressed by itself) under Xvfb, with its settings in a
 # temporary folder. The program grabs its own windows: VARNOCK_SCREENSHOT_DIR names the folder,
@@ -11,7 +12,9 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build/release}
+default_build=$here/build/release
+[ -x "$default_build/src/varnock" ] || default_build=$here/build/test
+build=${1:-$default_build}
 out=${2:-$here/build/screenshots}
 bin=$build/src/varnock
 sim=$build/src/streaming/simdongle/libvarnock_simdongle.so

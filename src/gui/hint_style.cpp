@@ -19,13 +19,13 @@ int HintStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidg
 
 void installHints()
 {
+    // The style first: setting one resets the application's per-class fonts and palettes.
+    QApplication::setStyle(new HintStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
     QToolTip::setFont(ocrFont(0, 10));
     QPalette pal = QToolTip::palette();
     pal.setColor(QPalette::ToolTipBase, colourOf(16776960)); // cyan
     pal.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(pal);
-    // Fusion draws the same on every desktop; the proxy only changes the hint pause.
-    QApplication::setStyle(new HintStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 }
 
 } // namespace varnock

@@ -92,8 +92,8 @@ QImage TALed::picture(uint32_t colour) const
         const QRect bar = outer.adjusted(2, 3, -2, -3);
         QLinearGradient g(bar.topLeft(), bar.bottomLeft());
         g.setColorAt(0.0, c.lighter(135));
-        g.setColorAt(0.45, c);
-        g.setColorAt(0.55, c);
+        g.setColorAt(0.3, c);
+        g.setColorAt(0.7, c);
         g.setColorAt(1.0, c.darker(135));
         p.fillRect(bar, g);
     } else {
