@@ -58,7 +58,7 @@ protected:
         ReceiverProgram::Setup setup;
         setup.args = args;
         setup.listenAddress = QHostAddress::LocalHost;
-        setup.startupDelayMs = 3600 * 1000;
+        setup.startupDelayMs = startupDelayMs;
         program = std::make_unique<ReceiverProgram>(std::move(setup));
         program->engine().datacntr.stop(); // rounds only when a test runs one
         window = std::make_unique<MainWindow>(program->engine(), program->settings());
@@ -96,6 +96,8 @@ protected:
     std::unique_ptr<GuiView> view;
     std::vector<std::string> questions, errors;
     bool answerYes = false;
+    int startupDelayMs = 3600 * 1000; // the start-up timer stays out of a test unless it asks
+    std::filesystem::path home() const { return home_; }
 
 private:
     std::filesystem::path home_;

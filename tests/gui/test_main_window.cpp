@@ -57,6 +57,36 @@ TEST_F(MainWindowTest, StartClickBringsTheDongleUpAndTheWindowShowsIt)
     EXPECT_EQ(w<QSlider>("tbgain")->value(), 3);
 }
 
+TEST_F(MainWindowTest, StopClickEndsTheProgramAfterTheExitQuestion)
+{
+    make({"-exitdialog"});
+    button("ColorButton1")->click();
+    ASSERT_TRUE(st().started);
+
+    answerYes = false;
+    button("ColorButton1")->click();
+    EXPECT_FALSE(program->ended());
+    EXPECT_TRUE(program->engine().streaming());
+
+    answerYes = true;
+    button("ColorButton1")->click();
+    EXPECT_TRUE(program->ended());
+    EXPECT_FALSE(program->engine().streaming());
+    EXPECT_EQ(questions, (std::vector<std::string>{"Are you sure to exit?", "Are you sure to exit?"}));
+    EXPECT_TRUE(std::filesystem::exists(home() / "varnock.ini"));
+}
+
+TEST_F(MainWindowTest, MinSwitchHidesTheWindowWhenTheStartupTimerFires)
+{
+    startupDelayMs = 10;
+    make({"-min"});
+    window->show();
+    window->setTrayAvailable(true);
+    program->setHideToTray([this] { window->hideToTray(); });
+    EXPECT_TRUE(guiWaitUntil([this] { return !window->isVisible(); }));
+    EXPECT_FALSE(controls().mainWindowVisible);
+}
+
 TEST_F(MainWindowTest, ATuneThatFailsTurnsThePanelOrange)
 {
     setEnv("VARNOCK_SIM_0_FMAX", "1000000000");
