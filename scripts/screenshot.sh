@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the main window on the simulated dongle's demo sky, under a virtual X display.
 #
-#   scripts/screenshot.sh [build-dir] [out-dir]
+#   scripts/screenshot.sh [build-dir] [out-dir] [program switches...]
 #       build-dir: default build/release, else build/test; out-dir: default build/screenshots
 #
 # The program is started with -run (START pressed by itself) under Xvfb, with its settings in a
@@ -16,6 +16,7 @@ default_build=$here/build/release
 [ -x "$default_build/src/varnock" ] || default_build=$here/build/test
 build=${1:-$default_build}
 out=${2:-$here/build/screenshots}
+shift $(( $# < 2 ? $# : 2 ))
 bin=$build/src/varnock
 sim=$build/src/streaming/simdongle/libvarnock_simdongle.so
 
@@ -40,6 +41,6 @@ env -u WAYLAND_DISPLAY \
   VARNOCK_SCREENSHOT_AFTER="${VARNOCK_SCREENSHOT_AFTER:-8}" \
   VARNOCK_SCREENSHOT_TABLE_AFTER="${VARNOCK_SCREENSHOT_TABLE_AFTER:-4.5}" \
   LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/scripts/lsan-gui.supp}" \
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$bin" -run "-portbase=$base" >/dev/null
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$bin" -run "-portbase=$base" "$@" >/dev/null
 
 ls -1 "$out"/*.png

@@ -10,6 +10,7 @@
 #include "gui/gui_view.h"
 #include "gui/hint_style.h"
 #include "gui/main_window.h"
+#include "gui/quit_signals.h"
 #include "gui/screenshots.h"
 #include "net/direct_connections.h"
 
@@ -51,6 +52,8 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
     };
     window.setHooks(hooks);
     window.show();
+    // Ctrl-C in the terminal that started the program: the same end as the close box.
+    const QuitSignals signalQuit([&program] { program.endApplication(); });
 
     // Hidden aid for the documentation: the windows to PNG files, then the end.
     if (const char* dir = std::getenv("VARNOCK_SCREENSHOT_DIR"); dir != nullptr && *dir != '\0')

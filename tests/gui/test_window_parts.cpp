@@ -5,11 +5,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 #include "app/view_choice.h"
 #include "gui/colour.h"
 #include "gui/frequency_digits.h"
 #include "gui/help_page.h"
 #include "gui/led_indicator.h"
+#include "gui/quit_signals.h"
 #include "gui_test_support.h"
 
 namespace varnock::test {
@@ -100,6 +103,19 @@ TEST(HelpPage, FoundBesideTheProgramOrUnderShare)
     ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
     beside.close();
     EXPECT_EQ(helpPageFile(bin), QFileInfo(beside).canonicalFilePath());
+}
+
+TEST(QuitSignals, TerminationSignalEndsThroughTheEventLoop)
+{
+    guiApp();
+    int quits = 0;
+    {
+        const QuitSignals signals([&] { ++quits; });
+        std::raise(SIGTERM);
+        EXPECT_EQ(quits, 0); // never inside the handler
+        EXPECT_TRUE(guiWaitUntil([&] { return quits == 1; }));
+    }
+    EXPECT_EQ(quits, 1);
 }
 
 } // namespace
