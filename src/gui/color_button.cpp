@@ -18,36 +18,36 @@ ColorButton::ColorButton(QWidget* parent) : QAbstractButton(parent)
 void ColorButton::setFaceColour(uint32_t value)
 {
     face_ = value;
-    render();
+    invalidate();
 }
 
 void ColorButton::setShadowColour(uint32_t value)
 {
     shadow_ = value;
-    render();
+    invalidate();
 }
 
 void ColorButton::setTextColour(uint32_t value)
 {
     text_ = value;
-    render();
+    invalidate();
 }
 
 void ColorButton::setShadowDepth(int depth)
 {
     depth_ = depth;
-    render();
+    invalidate();
 }
 
 void ColorButton::changeEvent(QEvent* e)
 {
     QAbstractButton::changeEvent(e);
-    if (e->type() == QEvent::FontChange || e->type() == QEvent::EnabledChange) render();
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::EnabledChange) invalidate();
 }
 
-void ColorButton::resizeEvent(QResizeEvent*) { render(); }
+void ColorButton::resizeEvent(QResizeEvent*) { invalidate(); }
 
-void ColorButton::render()
+void ColorButton::invalidate()
 {
     // The caption is set after the colours; render lazily so it is never stale.
     up_ = QImage();
@@ -93,10 +93,12 @@ void ColorButton::paintEvent(QPaintEvent*)
 {
     const bool down = isDown();
     QImage& img = down ? down_ : up_;
-    if (img.isNull() || img.size() != size() || img.text("caption") != text())
+    QString& caption = down ? downCaption_ : upCaption_;
+    if (img.isNull() || img.size() != size() || caption != text()) {
         img = face(size(), colourOf(face_), colourOf(shadow_), colourOf(text_), depth_, font(), text(), down,
                    isEnabled());
-    img.setText("caption", text());
+        caption = text();
+    }
     QPainter p(this);
     p.drawImage(0, 0, img);
 }

@@ -33,14 +33,14 @@ protected:
     void resizeEvent(QResizeEvent*) override;
 
 private:
-    void render();
+    void invalidate();
 
     uint32_t face_ = 65535;       // yellow
     uint32_t shadow_ = 8421504;   // grey
     uint32_t text_ = 16711680;    // blue
     int depth_ = 1;
-    bool renderedDown_ = false;
-    QImage up_, down_;
+    QImage up_, down_;     // the two faces as last rendered
+    QString upCaption_, downCaption_;
 };
 
 } // namespace varnock

@@ -11,7 +11,6 @@ namespace varnock {
 
 TALed::TALed(QWidget* parent) : QWidget(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     blinkTimer_.setInterval(kDefaultInterval);
     connect(&blinkTimer_, &QTimer::timeout, this, &TALed::swap);
     rebuild();

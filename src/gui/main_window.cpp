@@ -3,11 +3,10 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QUrl>
 
 #include "app/controls_actions.h"
 #include "app/device_control.h"
@@ -80,7 +79,11 @@ MainWindow::MainWindow(Engine& engine, Settings& settings, QWidget* parent)
     Receiver& rx = engine_.receiver();
     buildMainWindowControls(this, [&rx](QWidget* p) { return makeMemo1(rx.list, rx.controls, p); });
     memo1_ = control<QWidget>("memo1");
-    move(settings_.formLeft, settings_.formTop);
+    for (int n = 1; n <= 10; ++n) leds_[n] = control<TALed>(("ALed" + std::to_string(n)).c_str());
+    statusBar_ = control<StatusPanelsBar>("StatusBar1");
+    // A position left on a screen that is gone would put the window out of reach.
+    const QPoint stored(settings_.formLeft, settings_.formTop);
+    move(QGuiApplication::screenAt(stored) != nullptr ? stored : QPoint(10, 10));
 
     connectControls();
     makeTray();
@@ -162,7 +165,10 @@ void MainWindow::sbudpClick()
 void MainWindow::sbhelpClick()
 {
     const bool opened = hooks_.openHelp ? hooks_.openHelp() : openHelpPage();
-    if (!opened) engine_.writeLogLine("Cannot open the help page " + helpPageFile().toStdString());
+    if (!opened) {
+        const QString file = helpPageFile();
+        engine_.writeLogLine("Cannot open the help page " + (file.isEmpty() ? std::string("help/varnock.html") : file.toStdString()));
+    }
 }
 
 void MainWindow::sbmodesClick()
@@ -279,13 +285,13 @@ void MainWindow::refreshIndicators()
     const Receiver& rx = engine_.receiver();
     const LedColours& colours = engine_.ledColours();
     for (int n = 1; n <= 10; ++n) {
-        auto* led = control<TALed>(("ALed" + std::to_string(n)).c_str());
-        if (led == nullptr) continue;
-        led->setOnColour(static_cast<uint32_t>(colours[n]));
-        led->setOn(rx.leds[n]);
+        if (leds_[n] == nullptr) continue;
+        leds_[n]->setOnColour(static_cast<uint32_t>(colours[n]));
+        leds_[n]->setOn(rx.leds[n]);
     }
-    if (auto* bar = control<StatusPanelsBar>("StatusBar1"))
-        for (int i = 0; i < bar->panelCount() && i < 5; ++i) bar->setPanelText(i, latin1(rx.round.panels.text[i]));
+    if (statusBar_ != nullptr)
+        for (int i = 0; i < statusBar_->panelCount() && i < 5; ++i)
+            statusBar_->setPanelText(i, latin1(rx.round.panels.text[i]));
     if (tray_ != nullptr) tray_->setToolTip(latin1(rx.round.trayTip));
 }
 

@@ -14,6 +14,8 @@ namespace varnock {
 
 class DeviceControl;
 class Engine;
+class StatusPanelsBar;
+class TALed;
 struct Settings;
 
 class MainWindow final : public QWidget {
@@ -95,6 +97,8 @@ private:
     bool trayAvailable_ = false;
     bool closeAllowed_ = false;
     QTimer indicators_;
+    TALed* leds_[11] = {}; // ALed1..ALed10
+    StatusPanelsBar* statusBar_ = nullptr;
 };
 
 } // namespace varnock
