@@ -65,8 +65,11 @@ MainWindow::MainWindow(Engine& engine, Settings& settings, QWidget* parent)
     pal.setColor(QPalette::Window, colourOf(kFormColour));
     pal.setColor(QPalette::WindowText, colourOf(kCream));
     // Buttons keep a light face with dark captions: cream on a button face cannot be read.
-    pal.setColor(QPalette::Button, colourOf(kSilver));
-    pal.setColor(QPalette::ButtonText, Qt::black);
+    // Active and inactive only, so that disabled controls keep their grey look.
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(g, QPalette::Button, colourOf(kSilver));
+        pal.setColor(g, QPalette::ButtonText, Qt::black);
+    }
     setPalette(pal);
     // Latching buttons must show plainly whether they are down.
     setStyleSheet(QStringLiteral(
