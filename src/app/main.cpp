@@ -1,11 +1,14 @@
-// varnock: the receiver program - engine, device control and (for now always) the console view.
+// varnock: the receiver program - engine and device control under the desktop window or the console view.
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/console_view.h"
 #include "app/receiver_program.h"
+#include "app/view_choice.h"
+#include "gui/gui_program.h"
 #include "net/direct_connections.h"
 #include "streaming/rtlsdr_api.h"
 
@@ -18,7 +21,8 @@ const char kHelp[] =
     "\n"
     "Switches (written -name or /name, letter case ignored):\n"
     "  -run              press START by itself 1.75 s after the start\n"
-    "  -min              hide the window after that (no effect in the console)\n"
+    "  -min              hide the window to the notification area after that\n"
+    "                    (minimised when there is none; no effect in the console)\n"
     "  -exitdialog       ask before ending\n"
     "  -log              keep a list log file varnock-yymmdd-hhnnss.log in the settings folder\n"
     "  -portbase=N       server ports N+1 (raw), N+2 (UDP in), N+4 (30003 style), N+8 (HTTP)\n"
@@ -32,7 +36,8 @@ const char kHelp[] =
     "  -nohttp           no HTTP server\n"
     "  -30003            30003-style lines on port 30003\n"
     "  -newp             the alternative Mode A/C pulse detector\n"
-    "  -console          the console view (the only view for now)\n"
+    "  -console          the console view even when a display is present (without\n"
+    "                    DISPLAY or WAYLAND_DISPLAY the console view is always used)\n"
     "\n"
     "Environment:\n"
     "  VARNOCK_RTLSDR_LIB   the rtl-sdr library to load instead of librtlsdr.so.0\n"
@@ -80,6 +85,9 @@ int main(int argc, char** argv)
     // Taken before the application object, which may remove arguments it knows.
     ReceiverProgram::Setup setup;
     setup.args.assign(argv, argv + argc);
+
+    if (wantsGui(setup.args, std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")))
+        return runGuiProgram(std::move(setup), argc, argv);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("varnock");

@@ -64,7 +64,9 @@ void ReceiverProgram::attach(View& view)
                                                             [this] { engine_->datacntrTimer(); },
                                                             [](int ms) { serviceWait(ms); },
                                                             [this] { device_->BitBtn1Click(Sender::Program); },
-                                                            {},
+                                                            [this] {
+                                                                if (hideToTray_) hideToTray_();
+                                                            },
                                                         });
     timer1Driver_ = std::make_unique<StartupTimerDriver>(*timer1_, setup_.startupDelayMs);
 }

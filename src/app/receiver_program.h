@@ -3,6 +3,8 @@
 
 #include <QHostAddress>
 
+#include <functional>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,8 @@ public:
     // Device control on `view` (which must outlive finish()), the settings applied, the HTTP pages
     // and the start-up timer. Once.
     void attach(View& view);
+    // What "min" does when the start-up timer fires (the window hides to the notification area).
+    void setHideToTray(std::function<void()> hide) { hideToTray_ = std::move(hide); }
 
     // The user asked to end: the close query (which may keep the program running), then the close.
     void endApplication();
@@ -71,6 +75,7 @@ private:
     std::unique_ptr<HttpServer> http_;
     std::unique_ptr<StartupTimer> timer1_;
     std::unique_ptr<StartupTimerDriver> timer1Driver_;
+    std::function<void()> hideToTray_;
     std::string reportedSaveError_;
     bool saveFailed_ = false;
     bool quitting_ = false;

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Screenshots of the main window on the simulated dongle's demo sky, under a virtual X display.
+#
+#   scripts/screenshot.sh [build-dir] [out-dir] [program switches...]
+#       build-dir: default build/release, else build/test; out-dir: default build/screenshots
+#
+# The program is started with -run (START pressed by itself) under Xvfb, with its settings in a
+# temporary folder. The program grabs its own windows: VARNOCK_SCREENSHOT_DIR names the folder,
+# VARNOCK_SCREENSHOT_AFTER the seconds before the first picture (packet list), and
+# VARNOCK_SCREENSHOT_TABLE_AFTER the seconds after which, with "List" released, the second one
+# (aircraft table) is taken; the program then ends as by its close box. The PNG files are printed.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+default_build=$here/build/release
+[ -x "$default_build/src/varnock" ] || default_build=$here/build/test
+build=${1:-$default_build}
+out=${2:-$here/build/screenshots}
+shift $(( $# < 2 ? $# : 2 ))
+bin=$build/src/varnock
+sim=$build/src/streaming/simdongle/libvarnock_simdongle.so
+
+for f in "$bin" "$sim"; do
+  [ -e "$f" ] || { echo "screenshot.sh: $f is missing; build first (make release)" >&2; exit 1; }
+done
+command -v xvfb-run >/dev/null || { echo "screenshot.sh: xvfb-run is missing (package xvfb)" >&2; exit 1; }
+
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+mkdir -p "$out"
+rm -f "$out"/*.png
+
+# Each port plan in its own range, so a running instance is not disturbed.
+base=$(( 42000 + RANDOM % 2000 * 10 ))
+
+env -u WAYLAND_DISPLAY \
+  VARNOCK_HOME="$home" \
+  VARNOCK_RTLSDR_LIB="$sim" \
+  VARNOCK_SIM_SOURCE=demo \
+  VARNOCK_SCREENSHOT_DIR="$out" \
+  VARNOCK_SCREENSHOT_AFTER="${VARNOCK_SCREENSHOT_AFTER:-8}" \
+  VARNOCK_SCREENSHOT_TABLE_AFTER="${VARNOCK_SCREENSHOT_TABLE_AFTER:-4.5}" \
+  LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/scripts/lsan-gui.supp}" \
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$bin" -run "-portbase=$base" "$@" >/dev/null
+
+ls -1 "$out"/*.png

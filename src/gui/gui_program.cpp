@@ -1,0 +1,68 @@
+// runGuiProgram: the window exists before the settings reach the controls, as at the original start.
+#include "gui/gui_program.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdlib>
+
+#include "app/device_control.h"
+#include "gui/gui_view.h"
+#include "gui/hint_style.h"
+#include "gui/main_window.h"
+#include "gui/quit_signals.h"
+#include "gui/screenshots.h"
+#include "net/direct_connections.h"
+
+namespace varnock {
+
+namespace {
+
+int envMs(const char* name, int fallback)
+{
+    const char* v = std::getenv(name);
+    if (v == nullptr || *v == '\0') return fallback;
+    const double s = std::atof(v);
+    return s > 0 && s < 3600 ? static_cast<int>(s * 1000) : fallback;
+}
+
+} // namespace
+
+int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("varnock"));
+    QApplication::setApplicationDisplayName(QStringLiteral("varnock"));
+    // The program ends by STOP or the close box, never because the window hid in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+    useDirectConnections();
+    installHints();
+
+    ReceiverProgram program(std::move(setup));
+    MainWindow window(program.engine(), program.settings());
+    GuiView view(window);
+    program.attach(view);
+    window.setDeviceControl(&program.device());
+    program.setHideToTray([&window] { window.hideToTray(); });
+
+    MainWindow::Hooks hooks;
+    hooks.closeRequested = [&program] {
+        program.endApplication();
+        return program.ended();
+    };
+    window.setHooks(hooks);
+    window.show();
+    // Ctrl-C in the terminal that started the program: the same end as the close box.
+    const QuitSignals signalQuit([&program] { program.endApplication(); });
+
+    // Hidden aid for the documentation: the windows to PNG files, then the end.
+    if (const char* dir = std::getenv("VARNOCK_SCREENSHOT_DIR"); dir != nullptr && *dir != '\0')
+        scheduleScreenshots(window, QString::fromLocal8Bit(dir), envMs("VARNOCK_SCREENSHOT_AFTER", 8000),
+                            envMs("VARNOCK_SCREENSHOT_TABLE_AFTER", 4500), [&program] { program.endApplication(); });
+
+    const int rc = QApplication::exec();
+    window.allowClose();
+    return program.finish(rc);
+}
+
+} // namespace varnock
