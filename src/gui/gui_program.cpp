@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/device_control.h"
+#include "gui/config_dialog.h"
 #include "gui/gui_view.h"
 #include "gui/hint_style.h"
 #include "gui/main_window.h"
@@ -45,7 +46,11 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
     window.setDeviceControl(&program.device());
     program.setHideToTray([&window] { window.hideToTray(); });
 
+    ConfigDialog config(program.settings(), program.engine().receiver().home, program.engine().servers().udpOut,
+                        &window);
     MainWindow::Hooks hooks;
+    hooks.configVisible = [&config] { return config.isVisible(); };
+    hooks.showConfig = [&config] { config.show(); };
     hooks.closeRequested = [&program] {
         program.endApplication();
         return program.ended();

@@ -1,17 +1,10 @@
 // GuiView: texts are 8-bit, shown as Latin-1; the boxes are modal on the main window.
 #include "gui/gui_view.h"
 
-#include <QMessageBox>
-
+#include "gui/gui_dialogs.h"
 #include "gui/main_window.h"
 
 namespace varnock {
-
-namespace {
-
-QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
-} // namespace
 
 void GuiView::messageLine(const std::string&)
 {
@@ -21,10 +14,7 @@ void GuiView::messageLine(const std::string&)
 bool GuiView::askYesNo(const std::string& text, const std::string& caption, bool questionIcon)
 {
     if (ask_) return ask_(text, caption, questionIcon);
-    QMessageBox box(questionIcon ? QMessageBox::Question : QMessageBox::NoIcon, latin1(caption), latin1(text),
-                    QMessageBox::Yes | QMessageBox::No, &window_);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    return GuiDialogs::askYesNo(&window_, text, caption, questionIcon);
 }
 
 void GuiView::errorBox(const std::string& text)
@@ -33,11 +23,13 @@ void GuiView::errorBox(const std::string& text)
         error_(text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("varnock"), latin1(text), QMessageBox::Ok, &window_);
-    box.exec();
+    GuiDialogs::errorBox(&window_, text);
 }
 
-bool GuiView::reprogrammingDialog(int digits[8]) { return repro_ ? repro_(digits) : false; }
+bool GuiView::reprogrammingDialog(int digits[8])
+{
+    return repro_ ? repro_(digits) : GuiDialogs::reprogrammingDialog(&window_, digits);
+}
 
 void GuiView::showList()
 {

@@ -1,15 +1,11 @@
-// makeMemo1: a plain area in the list's colours until the owner-drawn list takes its place.
+// makeMemo1: the owner-drawn list over the receiver's list model and aircraft table.
 #include "gui/list_factory.h"
 
-#include "core/list_model.h"
+#include "gui/list_view.h"
+#include "receiver/receiver.h"
 
 namespace varnock {
 
-QWidget* makeMemo1(ListModel& model, Controls& controls, QWidget* parent)
-{
-    (void)model;
-    (void)controls;
-    return new QWidget(parent);
-}
+QWidget* makeMemo1(Receiver& receiver, QWidget* parent) { return new ListView(receiver, parent); }
 
 } // namespace varnock

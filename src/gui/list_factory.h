@@ -5,9 +5,8 @@
 
 namespace varnock {
 
-class ListModel;
-struct Controls;
+class Receiver;
 
-QWidget* makeMemo1(ListModel& model, Controls& controls, QWidget* parent);
+QWidget* makeMemo1(Receiver& receiver, QWidget* parent);
 
 } // namespace varnock

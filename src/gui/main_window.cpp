@@ -80,7 +80,7 @@ MainWindow::MainWindow(Engine& engine, Settings& settings, QWidget* parent)
         "QPushButton:checked:disabled { color: #b0b0b0; }"));
 
     Receiver& rx = engine_.receiver();
-    buildMainWindowControls(this, [&rx](QWidget* p) { return makeMemo1(rx.list, rx.controls, p); });
+    buildMainWindowControls(this, [&rx](QWidget* p) { return makeMemo1(rx, p); });
     memo1_ = control<QWidget>("memo1");
     for (int n = 1; n <= 10; ++n) leds_[n] = control<TALed>(("ALed" + std::to_string(n)).c_str());
     statusBar_ = control<StatusPanelsBar>("StatusBar1");

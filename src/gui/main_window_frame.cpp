@@ -9,6 +9,7 @@
 #include "app/engine.h"
 #include "app/settings.h"
 #include "gui/app_icon.h"
+#include "gui/list_view.h"
 #include "gui/main_window_layout.h"
 
 namespace varnock {
@@ -17,7 +18,7 @@ void MainWindow::applyCntrLayout()
 {
     if (auto* bevel = findChild<QWidget*>(QStringLiteral("Bevel1"))) bevel->resize(861, bevel->height());
     if (memo1_ != nullptr) {
-        memo1_->setProperty("scrollWidth", 1000);
+        if (auto* list = qobject_cast<ListView*>(memo1_)) list->applyCntrLayout();
         memo1_->resize(860, memo1_->height());
     }
     // The widening is the next size change; START sets cntrWiden and lets events run.
