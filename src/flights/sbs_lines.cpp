@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "core/line_sink.h"
-#include "flights/decimal_text.h"
+#include "core/decimal_text.h"
 
 namespace varnock {
 
