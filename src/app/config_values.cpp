@@ -5,19 +5,11 @@
 #include <cmath>
 
 #include "app/settings.h"
+#include "core/ascii_text.h"
 
 namespace varnock {
 
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 bool isNameChar(char32_t c)
 {
@@ -102,7 +94,7 @@ std::optional<double> parseHomeCoordinate(std::string_view text, char positive, 
     }
     double value = sign * d;
     if (blank != std::string_view::npos && blank + 1 < rest.size()) {
-        const std::string_view minText = trimBlanks(rest.substr(blank));
+        const std::string_view minText = trimmed(rest.substr(blank), kSpacesAndTabs);
         double m = 0.0;
         // Always "." whatever the locale; from_chars does not look at it.
         auto r = std::from_chars(minText.data(), minText.data() + minText.size(), m, std::chars_format::fixed);
@@ -119,7 +111,7 @@ std::optional<double> parseLongitude(std::string_view text) { return parseHomeCo
 
 std::optional<int> parsePortText(std::string_view text)
 {
-    text = trimBlanks(text);
+    text = trimmed(text, kSpacesAndTabs);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     int port = 0;
     auto r = std::from_chars(text.data(), text.data() + text.size(), port);

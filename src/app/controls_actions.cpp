@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/view.h"
+#include "core/ascii_text.h"
 
 namespace varnock {
 
@@ -30,12 +31,10 @@ std::string replaceAll(std::string text, char from, char to)
 bool parseDecimal(const std::string& text, char separator, double& out)
 {
     const std::string dot = replaceAll(text, separator, '.');
-    const char* b = dot.data();
-    const char* e = b + dot.size();
-    while (b < e && *b == ' ') ++b;
-    while (e > b && e[-1] == ' ') --e;
-    if (b < e && *b == '+') ++b;
-    const auto [p, ec] = std::from_chars(b, e, out);
+    std::string_view t = trimmed(dot);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    const char* e = t.data() + t.size();
+    const auto [p, ec] = std::from_chars(t.data(), e, out);
     return ec == std::errc() && p == e;
 }
 

@@ -1,6 +1,8 @@
 // IniFile: line scanning, value conversions and the write-through replacement of the file.
 #include "app/ini_file.h"
 
+#include "core/ascii_text.h"
+
 #include <cerrno>
 #include <charconv>
 #include <clocale>
@@ -17,31 +19,6 @@
 namespace varnock {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
 
 // Where a key stands in the text, or where it would go.
 struct Location {
@@ -65,13 +42,14 @@ Location locate(std::string_view text, std::string_view section, std::string_vie
         std::size_t next = nl == std::string_view::npos ? text.size() : nl + 1;
         std::size_t contentEnd = end;
         if (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
-        std::string_view line = trim(text.substr(pos, contentEnd - pos));
+        std::string_view line = trimmed(text.substr(pos, contentEnd - pos), kLineBlanks);
 
         if (!line.empty() && line.front() == '[') {
             if (inSection) break; // only the first section of that name counts
             std::size_t close = line.find(']');
-            std::string_view name = trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
-            if (sameName(name, section)) {
+            const std::size_t nameLength = close == std::string_view::npos ? line.npos : close - 1;
+            std::string_view name = trimmed(line.substr(1, nameLength), kLineBlanks);
+            if (equalsIgnoringCase(name, section)) {
                 inSection = true;
                 loc.sectionFound = true;
                 loc.insertAt = next;
@@ -82,12 +60,12 @@ Location locate(std::string_view text, std::string_view section, std::string_vie
             loc.insertNeedsBreakFirst = nl == std::string_view::npos;
             if (line.front() != ';' && line.front() != '#') {
                 std::size_t eq = line.find('=');
-                if (eq != std::string_view::npos && sameName(trim(line.substr(0, eq)), key)) {
+                if (eq != std::string_view::npos && equalsIgnoringCase(trimmed(line.substr(0, eq), kLineBlanks), key)) {
                     loc.keyFound = true;
                     loc.keyBegin = pos;
                     loc.keyEnd = contentEnd;
-                    loc.fileKey = trim(line.substr(0, eq));
-                    loc.value = trim(line.substr(eq + 1));
+                    loc.fileKey = trimmed(line.substr(0, eq), kLineBlanks);
+                    loc.value = trimmed(line.substr(eq + 1), kLineBlanks);
                     return loc;
                 }
             }
@@ -273,7 +251,7 @@ bool IniFile::writeFloat(std::string_view section, std::string_view key, double 
 
 std::optional<int> IniFile::parseInt(std::string_view text)
 {
-    text = trim(text);
+    text = trimmed(text, kLineBlanks);
     constexpr std::int64_t kMax = std::numeric_limits<int>::max();
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         std::int64_t v = 0;
@@ -307,7 +285,7 @@ std::optional<int> IniFile::parseInt(std::string_view text)
 
 std::optional<double> IniFile::parseFloat(std::string_view text, char separator)
 {
-    text = trim(text);
+    text = trimmed(text, kLineBlanks);
     // Checked by hand first: from_chars would also take "inf", "nan" and a '.' under a ',' locale.
     std::string canonical;
     std::size_t i = 0;

@@ -1,22 +1,11 @@
 // Switches: one pass over the arguments that answers exactly as trying every candidate text would.
 #include "app/switches.h"
 
+#include "core/ascii_text.h"
+
 namespace varnock {
 
 namespace {
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
 
 // The argument without its '-' or '/', or nothing when it is no switch at all.
 bool switchBody(const std::string& arg, std::string_view& body)
@@ -52,7 +41,7 @@ bool Switches::has(std::string_view name) const
 {
     std::string_view body;
     for (std::size_t i = 1; i < args_.size(); ++i)
-        if (switchBody(args_[i], body) && sameText(body, name)) return true;
+        if (switchBody(args_[i], body) && equalsIgnoringCase(body, name)) return true;
     return false;
 }
 
@@ -62,7 +51,7 @@ int Switches::largestNumber(std::string_view prefix, int maxValue) const
     std::string_view body;
     for (std::size_t i = 1; i < args_.size(); ++i) {
         if (!switchBody(args_[i], body) || body.size() <= prefix.size()) continue;
-        if (!sameText(body.substr(0, prefix.size()), prefix)) continue;
+        if (!equalsIgnoringCase(body.substr(0, prefix.size()), prefix)) continue;
         int n = canonicalNumber(body.substr(prefix.size()), maxValue);
         if (n > best) best = n;
     }

@@ -1,6 +1,7 @@
-// Padded decimal integers without printf: list columns and flight levels are formatted per frame.
+// Decimal numbers as text without printf or the process locale: plain and padded integers, doubles.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,11 +30,25 @@ inline std::size_t formatPaddedInt(char* buf, int32_t v, int width, char pad)
     return k;
 }
 
+// Widths above 20 are written as 20.
 inline void appendPaddedInt(std::string& s, int32_t v, int width, char pad)
 {
     char buf[32];
     const int w = width > 20 ? 20 : width;
     s.append(buf, formatPaddedInt(buf, v, w, pad));
 }
+
+// Shortest decimal text of v: "-" and digits only.
+inline void appendDecimalInt(std::string& s, int64_t v)
+{
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    s.append(buf, r.ptr);
+}
+
+// Shortest text of `v` rounded to 15 significant digits, "." whatever the locale, always in
+// fixed notation (0.0000763, not 7.63e-05: clients cut the text to a width, and a cut exponent
+// form reads as a different number). -0 is written as 0. No allocation beyond `out` growing.
+void appendDecimal15(std::string& out, double v);
 
 } // namespace varnock

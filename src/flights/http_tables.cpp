@@ -1,16 +1,16 @@
 // Builds the HTTP tables, status page and greeting from the receiver's state.
 #include "flights/http_tables.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
+#include "core/ascii_text.h"
 #include "core/clock.h"
 #include "core/command_line_options.h"
 #include "core/controls.h"
+#include "core/decimal_text.h"
 #include "core/home_location.h"
 #include "flights/aircraft_table.h"
-#include "flights/decimal_text.h"
 
 namespace varnock {
 
@@ -19,12 +19,6 @@ namespace {
 constexpr int kColourViolet = LedColours::kViolet;
 constexpr int kColourRed = 255;
 constexpr double kPi = 3.1415926535897932385;
-
-void appendTwo(std::string& out, int v)
-{
-    out += static_cast<char>('0' + (v / 10) % 10);
-    out += static_cast<char>('0' + v % 10);
-}
 
 bool roundToInt(double x, int32_t& out)
 {
@@ -39,12 +33,7 @@ bool roundToInt(double x, int32_t& out)
 
 namespace httpfmt {
 
-void appendPlain(std::string& out, int64_t v)
-{
-    char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
+void appendPlain(std::string& out, int64_t v) { appendDecimalInt(out, v); }
 
 void appendInt(std::string& out, int64_t v)
 {
@@ -74,13 +63,7 @@ void appendFloatCut(std::string& out, double v, std::size_t n)
     if (out.size() - start > n) out.resize(start + n);
 }
 
-void appendTrim(std::string& out, std::string_view s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
-    out.append(s.data() + b, e - b);
-}
+void appendTrim(std::string& out, std::string_view s) { appendTrimmed(out, s); }
 
 void appendFlag(std::string& out, bool b) { out += b ? '1' : '0'; }
 
@@ -243,7 +226,7 @@ std::string statusPage(const HttpSources& rx, const HttpPageInputs& in)
     appendPlain(s, utc.year); // four digits from 1000 to 9999
     for (int v : {utc.month, utc.day, utc.hour, utc.minute, utc.second}) {
         s += '-';
-        appendTwo(s, v);
+        appendPaddedInt(s, v, 2, '0');
     }
     s += "\nHOME=";
     appendFloat(s, rx.home.lat);

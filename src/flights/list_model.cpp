@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/ascii_text.h"
+
 namespace varnock {
 
 namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Case-insensitive byte order, as a sorted list box orders its items.
 bool textLess(std::string_view a, std::string_view b)

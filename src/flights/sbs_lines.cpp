@@ -1,63 +1,133 @@
 // 30003-style lines: field texts, the AIR/STA/ID/MSG layouts, and which line each decoded frame yields.
 #include "flights/sbs_lines.h"
 
-#include <charconv>
 #include <climits>
-#include <cstdio>
+#include <iterator>
+#include <string_view>
 
+#include "core/ascii_text.h"
+#include "core/decimal_text.h"
 #include "core/line_sink.h"
-#include "flights/decimal_text.h"
 
 namespace varnock {
+
+namespace {
+
+// The format's one rule for "unknown": an integer at or below its marker (kUnknown, or kUnknownAlt
+// for the vertical rate), a position at kUnknownPos.
+constexpr bool hasValue(int32_t v, int32_t unknownMarker = kUnknown) { return v > unknownMarker; }
+constexpr bool hasValue(double position) { return position != kUnknownPos; }
+
+} // namespace
 
 // Built digit by digit: it is taken once per decoded frame, and printf dominated a full round.
 std::string lineTimeStamp(const LocalDateTime& t)
 {
-    char buf[32];
-    int n = 0;
-    auto digits = [&buf, &n](int v, int width) {
-        if (v < 0) v = 0;
-        char tmp[12];
-        int k = 0;
-        do {
-            tmp[k++] = static_cast<char>('0' + v % 10);
-            v /= 10;
-        } while (v > 0 && k < 11);
-        for (int pad = k; pad < width; ++pad) buf[n++] = '0';
-        while (k > 0) buf[n++] = tmp[--k];
+    char buf[96]; // six fields of at most 11 characters and their separators
+    std::size_t n = 0;
+    auto field = [&buf, &n](int v, int width, char separator) {
+        n += formatPaddedInt(buf + n, v < 0 ? 0 : v, width, '0');
+        if (separator != 0) buf[n++] = separator;
     };
-    digits(t.year, 4);
-    buf[n++] = '/';
-    digits(t.month, 2);
-    buf[n++] = '/';
-    digits(t.day, 2);
-    buf[n++] = ',';
-    digits(t.hour, 2);
-    buf[n++] = ':';
-    digits(t.minute, 2);
-    buf[n++] = ':';
-    digits(t.second, 2);
+    field(t.year, 4, '/');
+    field(t.month, 2, '/');
+    field(t.day, 2, ',');
+    field(t.hour, 2, ':');
+    field(t.minute, 2, ':');
+    field(t.second, 2, 0);
     for (char c : {'.', '0', '0', '0'}) buf[n++] = c;
-    return std::string(buf, static_cast<std::size_t>(n));
+    return std::string(buf, n);
 }
 
 namespace {
 
+// What a field after the time stamps holds.
+enum class Source : uint8_t {
+    End,          // no further filled field
+    Callsign,     // trimmed `callsign`
+    Altitude,     // `altitude`
+    GroundSpeed,  // `gs` and ".0"
+    Track,        // `track` and ".0"
+    Latitude,     // `lat`, cut to 11 characters
+    Longitude,    // `lon`, cut to 11 characters
+    VerticalRate, // `vrate`
+    Squawk,       // trimmed `squawk`
+    Alert,        // countdowns, read as a flag
+    Emergency,
+    Spi,
+    Ground,       // parity of `onground`
+    OnSurface,    // "-1" whatever the record holds
+    Status,       // the STA status text
+};
+
+struct Filled {
+    uint8_t field; // 1-based position in the line
+    Source source;
+};
+
+// One line kind. Fields 1-10 are alike on every line: the kind (two fields), the session, aircraft
+// and flight ids, the address and the stamp twice (two fields each). `filled` lists the later
+// fields that are not empty, in order; the rest stay empty up to `fieldCount`.
+struct Layout {
+    std::string_view kind;
+    uint8_t fieldCount;
+    Filled filled[7];
+};
+
+constexpr uint8_t kStampEnd = 10; // the last field of the common start
+
+using S = Source;
+constexpr Layout kAir{"AIR,", 10, {}};
+constexpr Layout kSta{"STA,", 11, {{11, S::Status}}};
+constexpr Layout kId{"ID,", 11, {{11, S::Callsign}}};
+constexpr Layout kMsg[] = {
+    {"MSG,1", 22, {{11, S::Callsign}}},
+    {"MSG,2", 22, {{12, S::Altitude}, {13, S::GroundSpeed}, {14, S::Track}, {15, S::Latitude},
+                   {16, S::Longitude}, {22, S::OnSurface}}},
+    {"MSG,3", 22, {{12, S::Altitude}, {15, S::Latitude}, {16, S::Longitude}, {19, S::Alert},
+                   {20, S::Emergency}, {21, S::Spi}, {22, S::Ground}}},
+    {"MSG,4", 22, {{13, S::GroundSpeed}, {14, S::Track}, {17, S::VerticalRate}}},
+    {"MSG,5", 22, {{12, S::Altitude}, {19, S::Alert}, {21, S::Spi}, {22, S::Ground}}},
+    {"MSG,6", 22, {{12, S::Altitude}, {18, S::Squawk}, {19, S::Alert}, {20, S::Emergency}, {21, S::Spi},
+                   {22, S::Ground}}},
+    {"MSG,7", 21, {{12, S::Altitude}, {21, S::Ground}}}, // one field short, GND in field 21
+    {"MSG,8", 22, {{22, S::Ground}}},
+};
+
+// Filled fields stand after the stamps, in rising order, within the line.
+constexpr bool wellFormed(const Layout& l)
+{
+    int last = kStampEnd;
+    for (const Filled& f : l.filled) {
+        if (f.source == S::End) break;
+        if (f.field <= last || f.field > l.fieldCount) return false;
+        last = f.field;
+    }
+    return true;
+}
+
+// ... and MSG,n stands at index n - 1.
+constexpr bool allWellFormed()
+{
+    for (std::size_t i = 0; i < std::size(kMsg); ++i)
+        if (!wellFormed(kMsg[i]) || kMsg[i].kind.substr(4) != std::string_view(&"12345678"[i], 1)) return false;
+    return std::size(kMsg) == 8 && wellFormed(kAir) && wellFormed(kSta) && wellFormed(kId);
+}
+static_assert(allWellFormed());
+
 constexpr std::string_view kIds = ",111,11111,";
 constexpr std::string_view kFlightId = ",111111,";
 
-void appendInt(std::string& s, int32_t v)
-{
-    char buf[16];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    s.append(buf, r.ptr);
-}
+// What a line is built from; `rec` is only read by the fields of ID and MSG lines.
+struct LineInputs {
+    const char* icao;
+    const TFlight* rec;
+    const char* status;
+};
 
-// Decimal text; unknown (below the limit) stays empty.
-void appendKnown(std::string& s, int32_t v, int32_t unknownBelow, const char* suffix = "")
+void appendSuffixed(std::string& s, int32_t v, std::string_view suffix)
 {
-    if (v < unknownBelow) return;
-    appendInt(s, v);
+    appendDecimalInt(s, v);
     s += suffix;
 }
 
@@ -69,26 +139,73 @@ void appendDegrees(std::string& s, double v)
     if (s.size() - start > 11) s.resize(start + 11);
 }
 
-template <std::size_t N>
-void appendTrimmed(std::string& s, const FixedText<N>& t)
+void appendGround(std::string& s, int32_t v)
 {
-    std::size_t b = 0, e = t.size();
-    while (b < e && t.s[b] == ' ') ++b;
-    while (e > b && t.s[e - 1] == ' ') --e;
-    s.append(t.s + b, e - b);
+    if (hasValue(v)) s += (v % 2 != 0) ? "-1" : "0";
 }
 
-void appendGnd(std::string& s, int32_t v)
-{
-    if (v < -998) return;
-    s += (v % 2 != 0) ? "-1" : "0";
-}
-
-// Countdowns read as a flag: set while running, clear once run down.
+// Set while running, clear once run down.
 void appendCountdown(std::string& s, int32_t v)
 {
-    if (v < -998) return;
-    s += v > 0 ? "-1" : "0";
+    if (hasValue(v)) s += v > 0 ? "-1" : "0";
+}
+
+void appendField(std::string& s, Source source, const LineInputs& in)
+{
+    if (source == S::Status) {
+        s += in.status;
+        return;
+    }
+    const TFlight& r = *in.rec;
+    switch (source) {
+    case S::Callsign: appendTrimmed(s, {r.callsign.c_str(), r.callsign.size()}); break;
+    case S::Altitude:
+        if (hasValue(r.altitude)) appendDecimalInt(s, r.altitude);
+        break;
+    case S::GroundSpeed:
+        if (hasValue(r.gs)) appendSuffixed(s, r.gs, ".0");
+        break;
+    case S::Track:
+        if (hasValue(r.track)) appendSuffixed(s, r.track, ".0");
+        break;
+    case S::Latitude: appendDegrees(s, r.lat); break;
+    case S::Longitude: appendDegrees(s, r.lon); break;
+    case S::VerticalRate:
+        if (hasValue(r.vrate, kUnknownAlt)) appendDecimalInt(s, r.vrate);
+        break;
+    case S::Squawk: appendTrimmed(s, {r.squawk.c_str(), r.squawk.size()}); break;
+    case S::Alert: appendCountdown(s, r.alert); break;
+    case S::Emergency: appendCountdown(s, r.emergency); break;
+    case S::Spi: appendCountdown(s, r.spi); break;
+    case S::Ground: appendGround(s, r.onground); break;
+    case S::OnSurface: s += "-1"; break;
+    case S::End:
+    case S::Status: break;
+    }
+}
+
+// `tail`: the flight id and both stamps, fields 6-10.
+void appendLine(std::string& s, const Layout& layout, const LineInputs& in, std::string_view tail)
+{
+    s += layout.kind;
+    s += kIds;
+    s += in.icao;
+    s += tail;
+    std::size_t field = kStampEnd;
+    for (const Filled& f : layout.filled) {
+        if (f.source == S::End) break;
+        s.append(f.field - field, ',');
+        field = f.field;
+        appendField(s, f.source, in);
+    }
+    s.append(layout.fieldCount - field, ',');
+    s += "\r\n";
+}
+
+void appendMsgLine(std::string& s, int type, const TFlight& rec, std::string_view tail)
+{
+    if (type < 1 || type > 8) return;
+    appendLine(s, kMsg[type - 1], {rec.icao.c_str(), &rec, nullptr}, tail);
 }
 
 std::string headTail(const std::string& stamp)
@@ -117,14 +234,6 @@ const std::string& headTailOf(const Clock& clock)
     return tail;
 }
 
-void appendHead(std::string& s, std::string_view kind, const char* icao, std::string_view tail)
-{
-    s += kind;
-    s += kIds;
-    s += icao;
-    s += tail;
-}
-
 // One buffer reused for every line the sender builds: a full round makes tens of thousands.
 std::string& scratch()
 {
@@ -137,138 +246,26 @@ std::string& scratch()
     return s;
 }
 
-void appendAirLine(std::string& s, const char* icao, std::string_view tail)
-{
-    appendHead(s, "AIR,", icao, tail);
-    s += "\r\n";
-}
-
-void appendStaLine(std::string& s, const char* icao, std::string_view tail, const char* status)
-{
-    appendHead(s, "STA,", icao, tail);
-    s += ',';
-    s += status;
-    s += "\r\n";
-}
-
-void appendIdLine(std::string& s, const TFlight& rec, std::string_view tail)
-{
-    appendHead(s, "ID,", rec.icao.c_str(), tail);
-    s += ',';
-    appendTrimmed(s, rec.callsign);
-    s += "\r\n";
-}
-
-void appendMsgLine(std::string& s, int type, const TFlight& rec, std::string_view tail)
-{
-    static constexpr std::string_view kKinds[] = {"", "MSG,1", "MSG,2", "MSG,3", "MSG,4",
-                                                  "MSG,5", "MSG,6", "MSG,7", "MSG,8"};
-    if (type < 1 || type > 8) return;
-    appendHead(s, kKinds[type], rec.icao.c_str(), tail);
-    switch (type) {
-    case 1:
-        s += ',';
-        appendTrimmed(s, rec.callsign);
-        s += ",,,,,,,,,,,";
-        break;
-    case 2:
-        s += ",,";
-        appendKnown(s, rec.altitude, -998);
-        s += ',';
-        appendKnown(s, rec.gs, -998, ".0");
-        s += ',';
-        appendKnown(s, rec.track, -998, ".0");
-        s += ',';
-        appendDegrees(s, rec.lat);
-        s += ',';
-        appendDegrees(s, rec.lon);
-        s += ",,,,,,-1";
-        break;
-    case 3:
-        s += ",,";
-        appendKnown(s, rec.altitude, -998);
-        s += ",,,";
-        appendDegrees(s, rec.lat);
-        s += ',';
-        appendDegrees(s, rec.lon);
-        s += ",,,";
-        appendCountdown(s, rec.alert);
-        s += ',';
-        appendCountdown(s, rec.emergency);
-        s += ',';
-        appendCountdown(s, rec.spi);
-        s += ',';
-        appendGnd(s, rec.onground);
-        break;
-    case 4:
-        s += ",,,";
-        appendKnown(s, rec.gs, -998, ".0");
-        s += ',';
-        appendKnown(s, rec.track, -998, ".0");
-        s += ",,,";
-        appendKnown(s, rec.vrate, -99998);
-        s += ",,,,,";
-        break;
-    case 5:
-        s += ",,";
-        appendKnown(s, rec.altitude, -998);
-        s += ",,,,,,,";
-        appendCountdown(s, rec.alert);
-        s += ",,";
-        appendCountdown(s, rec.spi);
-        s += ',';
-        appendGnd(s, rec.onground);
-        break;
-    case 6:
-        s += ",,";
-        appendKnown(s, rec.altitude, -998);
-        s += ",,,,,,";
-        appendTrimmed(s, rec.squawk);
-        s += ',';
-        appendCountdown(s, rec.alert);
-        s += ',';
-        appendCountdown(s, rec.emergency);
-        s += ',';
-        appendCountdown(s, rec.spi);
-        s += ',';
-        appendGnd(s, rec.onground);
-        break;
-    case 7:
-        s += ",,";
-        appendKnown(s, rec.altitude, -998);
-        s += ",,,,,,,,,";
-        appendGnd(s, rec.onground);
-        break;
-    case 8:
-        s += ",,,,,,,,,,,,";
-        appendGnd(s, rec.onground);
-        break;
-    default:
-        break;
-    }
-    s += "\r\n";
-}
-
 } // namespace
 
 std::string airLine(const char* icao, const std::string& stamp)
 {
     std::string s;
-    appendAirLine(s, icao, headTail(stamp));
+    appendLine(s, kAir, {icao, nullptr, nullptr}, headTail(stamp));
     return s;
 }
 
 std::string staLine(const char* icao, const std::string& stamp, const char* status)
 {
     std::string s;
-    appendStaLine(s, icao, headTail(stamp), status);
+    appendLine(s, kSta, {icao, nullptr, status}, headTail(stamp));
     return s;
 }
 
 std::string idLine(const TFlight& rec, const std::string& stamp)
 {
     std::string s;
-    appendIdLine(s, rec, headTail(stamp));
+    appendLine(s, kId, {rec.icao.c_str(), &rec, nullptr}, headTail(stamp));
     return s;
 }
 
@@ -283,7 +280,7 @@ void sendAirLine(LineSink& sink, const Clock& clock, const char* icao)
 {
     if (!sink.anyLineClient()) return;
     std::string& s = scratch();
-    appendAirLine(s, icao, headTailOf(clock));
+    appendLine(s, kAir, {icao, nullptr, nullptr}, headTailOf(clock));
     sink.sendToLineClients(s);
 }
 
@@ -291,7 +288,7 @@ void sendStaLine(LineSink& sink, const Clock& clock, const char* icao, const cha
 {
     if (!sink.anyLineClient()) return;
     std::string& s = scratch();
-    appendStaLine(s, icao, headTailOf(clock), status);
+    appendLine(s, kSta, {icao, nullptr, status}, headTailOf(clock));
     sink.sendToLineClients(s);
 }
 
@@ -303,7 +300,7 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     switch (label) {
     case 0:
     case 16:
-        if (rec.altitude >= -998) type = 7;
+        if (hasValue(rec.altitude)) type = 7;
         break;
     case 4:
     case 20: type = 5; break;
@@ -312,8 +309,8 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     case 11: type = 8; break;
     case 17:
         if (tc >= 1 && tc <= 4) type = 1;
-        else if (tc >= 5 && tc <= 8) type = rec.lat != kUnknownPos ? 2 : 0;
-        else if (tc == 0 || (tc >= 9 && tc <= 18)) type = rec.lat != kUnknownPos ? 3 : 0;
+        else if (tc >= 5 && tc <= 8) type = hasValue(rec.lat) ? 2 : 0;
+        else if (tc == 0 || (tc >= 9 && tc <= 18)) type = hasValue(rec.lat) ? 3 : 0;
         else if (tc == 19) type = 4;
         break;
     default: break;
@@ -322,7 +319,7 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     const std::string& tail = headTailOf(clock); // one stamp per frame, both T fields
     std::string& s = scratch();
     if (type == 1 && callsignChanged) {
-        appendIdLine(s, rec, tail);
+        appendLine(s, kId, {rec.icao.c_str(), &rec, nullptr}, tail);
         sink.sendToLineClients(s);
         s.clear();
     }

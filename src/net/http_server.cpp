@@ -14,6 +14,7 @@
 
 #include <zlib.h>
 
+#include "core/ascii_text.h"
 #include "receiver/receiver.h"
 
 namespace varnock {
@@ -44,27 +45,12 @@ bool isTchar(unsigned char c)
     return std::string_view("!#$%&'*+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // True when the comma-separated header value holds `token` (any case).
 bool hasToken(std::string_view value, std::string_view token)
 {
     while (!value.empty()) {
         std::size_t comma = value.find(',');
-        std::string_view item = value.substr(0, comma);
-        while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
-        if (equalsNoCase(item, token)) return true;
+        if (equalsIgnoringCase(trimmed(value.substr(0, comma), kSpacesAndTabs), token)) return true;
         if (comma == std::string_view::npos) break;
         value.remove_prefix(comma + 1);
     }
@@ -76,9 +62,9 @@ bool hasToken(std::string_view value, std::string_view token)
 bool absolutePath(std::string_view target, std::string_view& path)
 {
     std::size_t scheme = 0;
-    if (target.size() >= 7 && equalsNoCase(target.substr(0, 7), "http://"))
+    if (target.size() >= 7 && equalsIgnoringCase(target.substr(0, 7), "http://"))
         scheme = 7;
-    else if (target.size() >= 8 && equalsNoCase(target.substr(0, 8), "https://"))
+    else if (target.size() >= 8 && equalsIgnoringCase(target.substr(0, 8), "https://"))
         scheme = 8;
     else
         return false;
@@ -340,9 +326,8 @@ private:
             const auto u = static_cast<unsigned char>(ch);
             if ((u < 0x20 && u != '\t') || u == 0x7F) return 400;
         }
-        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
-        if (equalsNoCase(name, "content-length")) {
+        value = trimmed(value, kSpacesAndTabs);
+        if (equalsIgnoringCase(name, "content-length")) {
             if (contentLength_ >= 0 || value.empty() || value.size() > 12) return 400;
             qint64 n = 0;
             for (char ch : value) {
@@ -351,11 +336,11 @@ private:
             }
             if (n > owner_.limits_.maxBodyBytes) return 413;
             contentLength_ = n;
-        } else if (equalsNoCase(name, "transfer-encoding")) {
+        } else if (equalsIgnoringCase(name, "transfer-encoding")) {
             return 501;
-        } else if (equalsNoCase(name, "upgrade")) {
+        } else if (equalsIgnoringCase(name, "upgrade")) {
             return 400; // no protocol switch here
-        } else if (equalsNoCase(name, "connection")) {
+        } else if (equalsIgnoringCase(name, "connection")) {
             connClose_ = connClose_ || hasToken(value, "close");
             connKeepAlive_ = connKeepAlive_ || hasToken(value, "keep-alive");
         }

@@ -1,7 +1,7 @@
 // ServerPortPlan and the UDP target rules.
 #include "net/server_port_plan.h"
 
-#include <cctype>
+#include "core/ascii_text.h"
 
 namespace varnock {
 
@@ -47,16 +47,15 @@ namespace {
 // Decimal integer with optional sign and surrounding blanks; false on anything else or overflow.
 bool parsePort(const std::string& text, long& out)
 {
-    std::size_t i = 0, e = text.size();
-    while (i < e && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    while (e > i && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
+    const std::string_view t = trimmed(text, kWhiteSpace);
+    std::size_t i = 0;
     bool neg = false;
-    if (i < e && (text[i] == '+' || text[i] == '-')) neg = text[i++] == '-';
-    if (i == e) return false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) neg = t[i++] == '-';
+    if (i == t.size()) return false;
     long v = 0;
-    for (; i < e; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-        v = v * 10 + (text[i] - '0');
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return false;
+        v = v * 10 + (t[i] - '0');
         if (v > 1000000) return false;
     }
     out = neg ? -v : v;

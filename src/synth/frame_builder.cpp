@@ -1,6 +1,7 @@
 // Mode-S frame builders: bit packing of the downlink formats, ES type codes and Comm-B registers.
 #include "synth/frame_builder.h"
 
+#include "core/ascii_text.h"
 #include "demod/parity.h"
 #include "synth/cpr_encode.h"
 
@@ -125,7 +126,7 @@ int identityCode(const char* squawk)
 
 int sixBitCode(char c)
 {
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    c = upperAscii(c);
     if (c >= 'A' && c <= 'Z') return c - 'A' + 1;
     if (c >= '0' && c <= '9') return c - '0' + 48;
     return 32;

@@ -56,7 +56,7 @@ TEST(IniValueText, IntegersAcceptDecimalAndHexOnlyWhole)
         const char* text;
         std::optional<int> want;
     } cases[] = {
-        {"2000000", 2000000}, {"0x1E8480", 2000000}, {"0X1e8480", 2000000}, {" 42 ", 42},
+        {"2000000", 2000000}, {"0x1E8480", 2000000}, {"0X1e8480", 2000000}, {" 42 ", 42}, {"\t\v\f42\r", 42},
         {"-5", -5}, {"+7", 7}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
         {"0x7FFFFFFF", INT_MAX},
         {"", std::nullopt}, {"abc", std::nullopt}, {"12abc", std::nullopt}, {"0x", std::nullopt},

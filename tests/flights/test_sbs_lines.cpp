@@ -82,6 +82,7 @@ std::vector<std::string> fields(const std::string& line)
 TEST(SbsStamp, DateAndTimeFields)
 {
     EXPECT_EQ(lineTimeStamp({2026, 1, 2, 3, 4, 5}), "2026/01/02,03:04:05.000");
+    EXPECT_EQ(lineTimeStamp({12345, 12, 31, 23, 59, -1}), "12345/12/31,23:59:00.000"); // widens, never signed
     VirtualClock c;
     c.advanceMs(86400000LL + 3723999);
     EXPECT_EQ(lineTimeStamp(c.localTime()), "2026/01/02,01:02:03.000");

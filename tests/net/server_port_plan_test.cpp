@@ -53,6 +53,7 @@ TEST(ServerPortPlan, UdpTargetRules)
         {"31002", 0, 1, 31002, "31002", false, false}, // another instance's port is fine
         {"31002", 40010, 0, 40012, "40012", false, false},
         {" 31005 ", 0, 0, 31005, " 31005 ", false, false},
+        {"\t31005\r\n", 0, 0, 31005, "\t31005\r\n", false, false},
         {"abc", 0, 0, 0, "abc", false, true},
         {"", 0, 0, 0, "", false, true},
         {"70000", 0, 0, 0, "70000", false, true},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "core/clock.h"
 #include "receiver/receiver.h"
 #include "receiver/replay_driver.h"
@@ -27,14 +28,6 @@ struct Accepted final : FrameOutput {
         bufferOf.push_back(buffer);
     }
 };
-
-std::string trimmed(const char* s)
-{
-    std::string t(s);
-    while (!t.empty() && t.back() == ' ') t.pop_back();
-    while (!t.empty() && t.front() == ' ') t.erase(0, 1);
-    return t;
-}
 
 double angleDiff(double a, double b)
 {

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/ascii_text.h"
+
 namespace varnock::sim {
 
 namespace {
@@ -30,10 +32,7 @@ std::string deviceVar(int index, const char* suffix)
 template <typename T>
 std::optional<T> parseNumber(std::string_view text)
 {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
+    text = trimmed(text);
     T value{};
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || text.empty())

@@ -1,5 +1,5 @@
-// Fixed-notation decimal text with 15 significant digits.
-#include "flights/decimal_text.h"
+// Fixed-notation decimal text of a double with 15 significant digits.
+#include "core/decimal_text.h"
 
 #include <charconv>
 #include <cmath>
