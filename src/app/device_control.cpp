@@ -13,6 +13,7 @@
 #include "app/eeprom_serial.h"
 #include "app/engine.h"
 #include "app/frequency_search.h"
+#include "app/startup.h"
 #include "app/view.h"
 
 namespace varnock {
@@ -307,8 +308,7 @@ void DeviceControl::applySwitches()
     CommandLineOptions& options = rx.options;
     switches_.fillOptions(options);
     if (options.log) {
-        listLog_ = std::make_unique<ListLogFile>(listLogFileName(engine_.clock().localTime(), programFolder()));
-        listLog_->create();
+        listLog_ = std::make_unique<ListLogFile>(createListLogFile(engine_.clock().localTime(), programFolder()));
         rx.list.setLogAppender(listLog_.get());
     }
     if (options.cntr) {
