@@ -13,6 +13,7 @@
 #include "app/eeprom_serial.h"
 #include "app/engine.h"
 #include "app/frequency_search.h"
+#include "app/startup.h"
 #include "app/view.h"
 
 namespace varnock {
@@ -172,7 +173,23 @@ bool DeviceControl::loadLibrary()
     return true;
 }
 
-bool DeviceControl::chooseDevice(int deviceCount, bool eepromMode, int serial)
+bool DeviceControl::chooseDevice(int serial)
+{
+    const bool eepromMode = engine_.receiver().options.eeprom;
+    const int count = api_.get_device_count();
+    if (eepromMode && count >= 2) {
+        write("Cannot execute RTL2832U serial number reprogramming when more than 1 device is detected.");
+        return false;
+    }
+    if (count == 0) {
+        write("No RTLSDR device found.");
+        return false;
+    }
+    write(std::to_string(count) + " RTLSDR device(s) found.");
+    return chooseAmong(count, eepromMode, serial);
+}
+
+bool DeviceControl::chooseAmong(int deviceCount, bool eepromMode, int serial)
 {
     char manufacturer[256];
     char product[256];
@@ -285,15 +302,13 @@ void DeviceControl::loadGains()
     }
 }
 
-void DeviceControl::start()
+void DeviceControl::applySwitches()
 {
     Receiver& rx = engine_.receiver();
     CommandLineOptions& options = rx.options;
-
     switches_.fillOptions(options);
     if (options.log) {
-        listLog_ = std::make_unique<ListLogFile>(listLogFileName(engine_.clock().localTime(), programFolder()));
-        listLog_->create();
+        listLog_ = std::make_unique<ListLogFile>(createListLogFile(engine_.clock().localTime(), programFolder()));
         rx.list.setLogAppender(listLog_.get());
     }
     if (options.cntr) {
@@ -301,27 +316,13 @@ void DeviceControl::start()
         options.cntrWiden = true;
         letWindowProcessMessages();
     }
+}
 
-    view_.showList();
-    write("Started...");
-
-    if (!loadLibrary()) return;
-
-    const int count = api_.get_device_count();
-    if (options.eeprom && count >= 2) {
-        write("Cannot execute RTL2832U serial number reprogramming when more than 1 device is detected.");
-        return;
-    }
-    if (count == 0) {
-        write("No RTLSDR device found.");
-        return;
-    }
-    write(std::to_string(count) + " RTLSDR device(s) found.");
-
-    const int serial = switches_.serial();
-    if (!chooseDevice(count, options.eeprom, serial)) return;
+bool DeviceControl::planPorts(UdpTarget& target)
+{
+    Receiver& rx = engine_.receiver();
+    const CommandLineOptions& options = rx.options;
     const int index = state_.deviceIndex;
-
     plan_ = ServerPortPlan::forDevice(index, options.portBase, options.port30003);
     if (options.portBase != 0) write("Portbase override active: " + std::to_string(options.portBase));
     rx.round.panels.text[3] = "TCP Port: " + std::to_string(plan_.raw);
@@ -330,25 +331,29 @@ void DeviceControl::start()
     // nothing listening.
     if (const std::string refusal = plan_.refusal(options.httpEnabled); !refusal.empty()) {
         write(refusal);
-        return;
+        return false;
     }
-    const UdpTarget target = chooseUdpTarget(settings_.udpIp, settings_.udpPort, options.udpTarget, index);
+    target = chooseUdpTarget(settings_.udpIp, settings_.udpPort, options.udpTarget, index);
     if (!target.error.empty()) {
         view_.errorBox(target.error);
-        return;
+        return false;
     }
+    return true;
+}
 
+bool DeviceControl::openServers(const UdpTarget& target)
+{
     // A second START opens them afresh.
     engine_.closeServers();
     if (const std::string err = engine_.openServers(plan_, listenAddress_); !err.empty()) {
         view_.errorBox(err);
-        return;
+        return false;
     }
-    if (options.httpEnabled && hooks_.openHttp) {
+    if (engine_.receiver().options.httpEnabled && hooks_.openHttp) {
         if (const std::string err = hooks_.openHttp(plan_.http); !err.empty()) {
             engine_.closeServers();
             view_.errorBox(err);
-            return;
+            return false;
         }
         write("HTTP server port opened: " + std::to_string(plan_.http));
     }
@@ -357,71 +362,117 @@ void DeviceControl::start()
     if (target.portChanged) write("UDP target port changed!");
     engine_.servers().udpOut.setTarget(QString::fromStdString(target.host), static_cast<quint16>(target.port));
     write("UDP target is: " + target.host + ":" + target.dialogPortText);
+    return true;
+}
 
+bool DeviceControl::openDevice()
+{
     // A device left open by an earlier START (reprogramming mode) would refuse a second open.
     if (state_.deviceHandle != nullptr && api_.close != nullptr) {
         api_.close(state_.deviceHandle);
         state_.deviceHandle = nullptr;
     }
+    const int index = state_.deviceIndex;
     rtlsdr_dev_t* handle = nullptr;
     if (const int r = api_.open(&handle, static_cast<uint32_t>(index)); r != 0) {
         write("Device:" + std::to_string(index) + "; Cannot open:" + std::to_string(r));
-        return;
+        return false;
     }
     state_.deviceHandle = handle;
     write("Device opened: " + quoted(std::to_string(reinterpret_cast<std::uintptr_t>(handle))));
+    return true;
+}
 
-    readEepromReport();
-    reportTuner(options.eeprom ? -1 : serial);
-
-    if (options.eeprom) {
-        reprogramSerial(api_, handle, state_.serial, view_, [this](const std::string& t) { write(t); });
-        return;
-    }
-
+void DeviceControl::reportCrystals()
+{
     uint32_t rtlXtal = 0;
     uint32_t tunerXtal = 0;
-    if (const int r = api_.get_xtal_freq(handle, &rtlXtal, &tunerXtal); r != 0) {
+    if (const int r = api_.get_xtal_freq(state_.deviceHandle, &rtlXtal, &tunerXtal); r != 0) {
         write("Cannot read XTAL freqs:" + std::to_string(r));
-    } else {
-        write("RTL Xtal Freq:   " + quoted(std::to_string(rtlXtal) + " Hz"));
-        write("TUNER Xtal Freq: " + quoted(std::to_string(tunerXtal) + " Hz"));
-        letWindowProcessMessages();
+        return;
     }
+    write("RTL Xtal Freq:   " + quoted(std::to_string(rtlXtal) + " Hz"));
+    write("TUNER Xtal Freq: " + quoted(std::to_string(tunerXtal) + " Hz"));
+    letWindowProcessMessages();
+}
 
-    loadGains();
-
+void DeviceControl::enableControls()
+{
     state_.controlsEnabled = true;
     state_.manualGainEnabled = true;
     view_.deviceStateChanged();
+}
 
-    controls_->cbsamplerateChange();
+void DeviceControl::applySampleRate() { controls_->cbsamplerateChange(); }
+
+void DeviceControl::applyAgc()
+{
     controls_->burtlagcClick();
     controls_->butuneragcClick();
+}
 
-    api_.set_freq_correction(handle, 0);
-    write("Freq correction: " + std::to_string(api_.get_freq_correction(handle)) + " ppm");
-
+void DeviceControl::tuneToReceiveFrequency()
+{
+    api_.set_freq_correction(state_.deviceHandle, 0);
+    write("Freq correction: " + std::to_string(api_.get_freq_correction(state_.deviceHandle)) + " ppm");
     state_.currentFrequency = DeviceState::kReceiveFrequency;
     setCenterFrequency(state_.currentFrequency);
+}
 
-    api_.set_testmode(handle, 0);
-    if (const int r = api_.reset_buffer(handle); r != 0)
+void DeviceControl::resetBuffer()
+{
+    api_.set_testmode(state_.deviceHandle, 0);
+    if (const int r = api_.reset_buffer(state_.deviceHandle); r != 0)
         write("Cannot clear buffer" + std::to_string(r));
     else
         write("Buffer cleared");
+}
 
+void DeviceControl::startStreaming()
+{
     state_.started = true;
     view_.deviceStateChanged();
     letWindowProcessMessages();
 
-    engine_.startStreaming(api_, handle);
+    engine_.startStreaming(api_, state_.deviceHandle);
 
     write("DO-260A/B symbols: \x02 \x03 \x04 \x05 \x06 \x07 \x08 ");
     write("Started ...");
-    if (!settings_.list) rx.controls.sblist = false;
+    if (!settings_.list) engine_.receiver().controls.sblist = false;
     view_.deviceStateChanged();
     letWindowProcessMessages();
+}
+
+void DeviceControl::start()
+{
+    applySwitches();
+    view_.showList();
+    write("Started...");
+
+    if (!loadLibrary()) return;
+    const int serial = switches_.serial();
+    if (!chooseDevice(serial)) return;
+    UdpTarget target;
+    if (!planPorts(target)) return;
+    if (!openServers(target)) return;
+    if (!openDevice()) return;
+
+    const bool eepromMode = engine_.receiver().options.eeprom;
+    readEepromReport();
+    reportTuner(eepromMode ? -1 : serial);
+    if (eepromMode) {
+        reprogramSerial(api_, state_.deviceHandle, state_.serial, view_, [this](const std::string& t) { write(t); });
+        return;
+    }
+    reportCrystals();
+
+    loadGains();
+    enableControls();
+    applySampleRate();
+    applyAgc();
+    tuneToReceiveFrequency();
+    resetBuffer();
+    startStreaming();
 }
 
 void DeviceControl::setCenterFrequency(uint32_t f)

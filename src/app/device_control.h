@@ -118,13 +118,27 @@ public:
     void write(const std::string& text);
 
 private:
+    // START, step by step; a step that returns false has told the user why, and START ends there.
     void start();
-    void stopSequence();
+    void applySwitches();
     bool loadLibrary();
-    bool chooseDevice(int deviceCount, bool eepromMode, int serial);
+    bool chooseDevice(int serial);
+    bool chooseAmong(int deviceCount, bool eepromMode, int serial);
+    bool planPorts(UdpTarget& target);
+    bool openServers(const UdpTarget& target);
+    bool openDevice();
     void readEepromReport();
     void reportTuner(int serial);
+    void reportCrystals();
     void loadGains();
+    void enableControls();
+    void applySampleRate();
+    void applyAgc();
+    void tuneToReceiveFrequency();
+    void resetBuffer();
+    void startStreaming();
+
+    void stopSequence();
     void saveSettingsNow();
     void shutDownStreaming(int waitMs);
     void appendListToLog();

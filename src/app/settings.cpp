@@ -244,11 +244,6 @@ std::string programFolder()
     return programFolder(FolderEnvironment::ofProcess());
 }
 
-std::string settingsFilePath()
-{
-    return programFolder() + kSettingsFileName;
-}
-
 std::vector<std::string> prepareProgramFolder(const FolderEnvironment& env)
 {
     namespace fs = std::filesystem;

@@ -81,9 +81,6 @@ struct FolderEnvironment {
 std::string programFolder(const FolderEnvironment& env);
 std::string programFolder();
 
-// programFolder() + "varnock.ini".
-std::string settingsFilePath();
-
 // First use: creates the program folder and, unless $VARNOCK_HOME chose it, moves a settings file
 // found beside the executable into it when it holds none yet. Returns the list lines that say so.
 std::vector<std::string> prepareProgramFolder(const FolderEnvironment& env);

@@ -1,8 +1,6 @@
 // Start-up pieces: banner text, command-line cleaning, list log creation and Timer1.
 #include "app/startup.h"
 
-#include <QEventLoop>
-
 namespace varnock {
 
 std::string versionText()
@@ -76,13 +74,6 @@ StartupTimerDriver::StartupTimerDriver(StartupTimer& timer, int delayMs)
     timer1.setInterval(delayMs);
     timer1.callOnTimeout([&timer] { timer.fire(); });
     timer1.start();
-}
-
-void waitServicingEvents(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 } // namespace varnock

@@ -71,7 +71,4 @@ public:
     QTimer timer1;
 };
 
-// A wait that keeps the event loop serviced (the "let the window process its messages" waits).
-void waitServicingEvents(int ms);
-
 } // namespace varnock

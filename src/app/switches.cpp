@@ -30,13 +30,6 @@ int canonicalNumber(std::string_view digits, int maxValue)
 
 } // namespace
 
-Switches Switches::fromArgv(int argc, const char* const* argv)
-{
-    std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] != nullptr ? argv[i] : "");
-    return Switches(std::move(args));
-}
-
 bool Switches::has(std::string_view name) const
 {
     std::string_view body;

@@ -13,7 +13,6 @@ class Switches {
 public:
     // args[0] is the program path and never a switch.
     explicit Switches(std::vector<std::string> args) : args_(std::move(args)) {}
-    static Switches fromArgv(int argc, const char* const* argv);
 
     // Some argument is '-' or '/' followed by exactly `name` (ASCII case ignored).
     bool has(std::string_view name) const;

@@ -64,8 +64,6 @@ enum Slot : int {
     kSlotDf21Bds20 = 19, kSlotDf21Bds40 = 20, kSlotDf21Bds50 = 21, kSlotDf21Bds60 = 22,
 };
 
-constexpr bool slotIsLong(int slot) { return slot >= kSlotDf16; }
-
 // Format label under which a slot is decoded.
 constexpr int slotLabel(int slot)
 {

@@ -15,7 +15,7 @@ struct CommandLineOptions;
 struct Controls;
 struct HomeLocation;
 
-// The receiver state the pages read; a Receiver converts to it.
+// The receiver state the pages read (Receiver::httpSources()).
 struct HttpSources {
     const AircraftTable& table;
     const HomeLocation& home;

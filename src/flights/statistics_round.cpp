@@ -76,7 +76,6 @@ void StatisticsRound::modeSView()
         TFlight& rec = table_[i];
         if (!rec.inuse) continue;
         table_.decodeRecord(rec, ctx_);
-        if (visitor_) visitor_->onRecordDecoded(i, rec);
         if (list) {
             // Built even when not shown: the line counts the record's flags down.
             const AircraftColumns cols = aircraftColumns(rec);

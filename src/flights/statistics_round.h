@@ -14,14 +14,6 @@ class ListModel;
 class TickStatistics;
 struct DecodeContext;
 struct ModeACCodeCounts;
-struct TFlight;
-
-// Called once per accepted record after its decode round, in index order.
-class RecordVisitor {
-public:
-    virtual ~RecordVisitor() = default;
-    virtual void onRecordDecoded(int index, TFlight& rec) = 0;
-};
 
 struct StatusPanels {
     std::string text[5];
@@ -32,7 +24,6 @@ public:
     StatisticsRound(AircraftTable& table, TickStatistics& tick, const Controls& controls, Leds& leds,
                     const DecodeContext& ctx);
 
-    void setRecordVisitor(RecordVisitor* v) { visitor_ = v; }
     // Without a list the round still decodes but builds no list lines.
     void setListModel(ListModel* list) { list_ = list; }
     // Without counts the Mode A/C view stays empty.
@@ -56,7 +47,6 @@ private:
     const Controls& controls_;
     Leds& leds_;
     const DecodeContext& ctx_;
-    RecordVisitor* visitor_ = nullptr;
     ListModel* list_ = nullptr;
     ModeACCodeCounts* modeacCounts_ = nullptr;
 };

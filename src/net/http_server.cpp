@@ -495,7 +495,7 @@ bool HttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     }
 
     const HttpReply reply = http1CommandGet(std::string_view(path.constData(), static_cast<std::size_t>(path.size())),
-                                            gzipOne, rx_, inputs_ ? inputs_() : HttpPageInputs{});
+                                            gzipOne, rx_.httpSources(), inputs_ ? inputs_() : HttpPageInputs{});
     colours_[10] = reply.ledColour;
     if (reply.ledOn) rx_.leds[10] = true;
     ++served_;

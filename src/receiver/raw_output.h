@@ -50,9 +50,6 @@ public:
     void emitModeSFrame(const RawFrame& frame) override;
     void emitModeACReply(const ModeACReply& reply) override;
 
-    // Code text of the last accepted Mode A/C reply ("" at start).
-    const char* lastCode() const { return lastCode_; }
-
     // A pile-up line that has grown this long starts a fresh line instead of growing further.
     static constexpr std::size_t kPileUpMax = 1000;
 

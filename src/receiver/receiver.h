@@ -41,7 +41,7 @@ public:
     void datacntrTimer(uint32_t blocks) { round.datacntrTimer(blocks); }
 
     // What the HTTP pages read (tables and status page).
-    operator HttpSources() const { return {table, home, controls, options}; }
+    HttpSources httpSources() const { return {table, home, controls, options}; }
 
     Controls controls;
     Leds leds;

@@ -65,7 +65,6 @@ public:
     // The statistics round reads this every 2 s; readAndResetBlockCounter() loses no count.
     uint32_t blockCounter() const noexcept { return blockCounter_.load(std::memory_order_relaxed); }
     uint32_t readAndResetBlockCounter() noexcept { return blockCounter_.exchange(0, std::memory_order_relaxed); }
-    void setBlockCounter(uint32_t value) noexcept { blockCounter_.store(value, std::memory_order_relaxed); }
 
     // Diagnostics; exact only when the streaming thread is not running.
     int writeIndex() const noexcept { return writeIndex_.load(std::memory_order_relaxed); }

@@ -87,8 +87,6 @@ public:
     // Truth at time t (seconds since the first sample of buffer 0).
     AircraftState stateAt(int i, double t) const;
 
-    static double bufferStartTime(uint64_t n) { return double(n) * kBufferSeconds; }
-
     // Frames whose first preamble pulse lies in [firstSample, endSample) of the continuous stream
     // (sample 0 = first sample of buffer 0), in order of start; `out` is replaced.
     void framesInRange(int64_t firstSample, int64_t endSample, std::vector<SkyFrame>& out);

@@ -13,7 +13,6 @@ inline constexpr size_t kBufferPairs = 1'024'000; // one SampleBuffer: 2,048,000
 
 // Samples covered by a whole Mode-S reply (8 us preamble + 112 us data) at 2 MS/s.
 inline constexpr int kLongFrameSamples = 240;
-inline constexpr int kShortFrameSamples = 128;
 
 // A float I/Q work buffer of N pairs: signals add up in it, then it is quantised once.
 // Allocated at construction only; nothing below allocates.

@@ -294,7 +294,7 @@ TEST(SettingsFolder, OverrideThenXdgThenHome)
     const char* old = std::getenv("VARNOCK_HOME");
     std::string saved = old ? old : "";
     ::setenv("VARNOCK_HOME", "/srv/varnock", 1);
-    EXPECT_EQ(settingsFilePath(), "/srv/varnock/varnock.ini");
+    EXPECT_EQ(programFolder(), "/srv/varnock/");
     ::unsetenv("VARNOCK_HOME");
     // Never beside the executable, which lives in the build folder.
     EXPECT_NE(programFolder(), fs::read_symlink("/proc/self/exe").parent_path().string() + "/");

@@ -1,5 +1,6 @@
 // Tests of the start-up pieces: cleaned command line, banner, list log creation and the start-up timer.
 #include "app/startup.h"
+#include "app/device_control.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,7 @@ TEST(StartupTimer, QtDriverFiresOnceAfterItsDelay)
     test::qtApp();
     Switches sw({"varnock", "-run"});
     int starts = 0;
-    StartupTimer timer(sw, {{}, waitServicingEvents, [&] { ++starts; }, {}});
+    StartupTimer timer(sw, {{}, serviceWait, [&] { ++starts; }, {}});
     QElapsedTimer clock;
     clock.start();
     StartupTimerDriver driver(timer, 50);
@@ -145,7 +146,7 @@ TEST(StartupTimer, WaitKeepsTheEventLoopServiced)
     QTimer::singleShot(0, [&] { ran = true; });
     QElapsedTimer clock;
     clock.start();
-    waitServicingEvents(30);
+    serviceWait(30);
     EXPECT_TRUE(ran);
     EXPECT_GE(clock.elapsed(), 30);
 }

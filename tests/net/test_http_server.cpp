@@ -228,7 +228,7 @@ TEST_F(HttpServerTest, TablesPlainAndCompressed)
 {
     start();
     addAircraft(3);
-    const std::string plain = httpTableText(1, *rx, inputs);
+    const std::string plain = httpTableText(1, rx->httpSources(), inputs);
     ASSERT_FALSE(plain.empty());
 
     Response z = get("/table1?gzip=1");
@@ -452,7 +452,7 @@ TEST_F(HttpServerTest, ClientThatNeverReadsIsCutOff)
     lim.maxPipelined = 100000; // only the unsent limit is to act here
     start(lim);
     addAircraft(2000);
-    const qint64 bodySize = static_cast<qint64>(httpTableText(2, *rx, inputs).size());
+    const qint64 bodySize = static_cast<qint64>(httpTableText(2, rx->httpSources(), inputs).size());
     ASSERT_GT(bodySize, 200000);
 
     Client sink;
@@ -605,7 +605,7 @@ TEST_F(HttpServerTest, RequestFollowedAtOnceByHalfCloseIsAnswered)
     }
     // Replies larger than a socket buffer too, and several requests before the half-close.
     addAircraft(2000);
-    const QByteArray whole = QByteArray::fromStdString(httpTableText(2, *rx, inputs));
+    const QByteArray whole = QByteArray::fromStdString(httpTableText(2, rx->httpSources(), inputs));
     ASSERT_GT(whole.size(), 200000);
     // A small send buffer on the server's side keeps most of a reply out of the kernel for a while.
     const auto shrinkServerSide = [this] {

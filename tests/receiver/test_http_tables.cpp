@@ -59,7 +59,7 @@ struct Rig {
         f.squawk.fill(' ', 4);
         return f;
     }
-    HttpReply get(const std::string& path, bool gzip = false) { return http1CommandGet(path, gzip, *rx, in); }
+    HttpReply get(const std::string& path, bool gzip = false) { return http1CommandGet(path, gzip, rx->httpSources(), in); }
 };
 
 } // namespace
@@ -363,7 +363,7 @@ TEST(HttpPages, StatusPage)
                              "SISEX=1:0\n";
     EXPECT_EQ(r.get("/status").body, want);
     EXPECT_EQ(r.now(), (VirtualClock::kDefaultStartMs + 3723000) / 1000 - 7200);
-    EXPECT_EQ(httpTableText(4, *r.rx, r.in), want);
+    EXPECT_EQ(httpTableText(4, r.rx->httpSources(), r.in), want);
 }
 
 TEST(HttpPages, Table2WholeLineWithEveryFieldDistinct)

@@ -65,9 +65,9 @@ TEST(HttpTablesSky, EveryLineHasItsFieldCount)
 
     HttpPageInputs in;
     in.config.stationId = "ST1";
-    const auto t1 = lines(httpTableText(1, *rx, in));
-    const auto t2 = lines(httpTableText(2, *rx, in));
-    const auto t3 = lines(httpTableText(3, *rx, in));
+    const auto t1 = lines(httpTableText(1, rx->httpSources(), in));
+    const auto t2 = lines(httpTableText(2, rx->httpSources(), in));
+    const auto t3 = lines(httpTableText(3, rx->httpSources(), in));
     ASSERT_EQ(t1.size(), static_cast<std::size_t>(inUse));
     ASSERT_EQ(t2.size(), t1.size());
     ASSERT_EQ(t3.size(), t1.size());

@@ -28,10 +28,7 @@ public:
             got += n;
         }
         if (std::ferror(f_)) error_ = "error reading " + name_ + ": " + std::strerror(errno);
-        if (got == static_cast<std::size_t>(kBytesPerBuffer)) {
-            ++whole_;
-            return true;
-        }
+        if (got == static_cast<std::size_t>(kBytesPerBuffer)) return true;
         leftover_ = got;
         done_ = true;
         return false;
@@ -44,15 +41,11 @@ public:
     }
     std::string error() const override { return error_; }
 
-    uint64_t wholeBuffers() const { return whole_; }
-    std::size_t leftover() const { return leftover_; }
-
 private:
     std::FILE* f_;
     bool owned_;
     std::string name_;
     bool done_ = false;
-    uint64_t whole_ = 0;
     std::size_t leftover_ = 0;
     std::string error_;
 };

@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     if (opt.list)
         for (const auto& item : rx.list.items()) std::fprintf(stdout, "%s\n", item.text.c_str());
     if (opt.httpTable > 0) {
-        const std::string table = httpTableText(opt.httpTable, rx);
+        const std::string table = httpTableText(opt.httpTable, rx.httpSources());
         std::fwrite(table.data(), 1, table.size(), stdout);
     }
     std::fflush(stdout);
