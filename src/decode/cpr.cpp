@@ -223,19 +223,20 @@ void cprUpdateAirborne(TFlight& rec, int latW, int lonW, bool odd, const HomeLoc
 void cprUpdateSurface(TFlight& rec, int latW, int lonW, bool odd, const HomeLocation& home)
 {
     const TFlight& r = rec;
-    const bool bothFresh = r.sfceven.usable() && r.sfcodd.usable();
+    const CprWord& e = r.sfceven;
+    const CprWord& o = r.sfcodd;
+    const bool bothFresh = e.usable() && o.usable();
     LatLon p;
     if (!isKnown(r.lat)) {
         if (home.use && home.lat != 0.0 && home.lon != 0.0) {
             if (cprLocalSurface(latW, lonW, odd, home.lat, home.lon, p)) takePosition(rec, p);
-        } else if (bothFresh && cprGlobalSurface(r.sfceven.lat, r.sfcodd.lat, r.sfceven.lon, r.sfcodd.lon, odd, p)) {
+        } else if (bothFresh && cprGlobalSurface(e.lat, o.lat, e.lon, o.lon, odd, p)) {
             takePosition(rec, p);
         }
         return;
     }
     // The bare pair only knows the first quadrant; the own position says which one is meant.
-    if (bothFresh &&
-        cprGlobalSurfaceNear(r.sfceven.lat, r.sfcodd.lat, r.sfceven.lon, r.sfcodd.lon, odd, r.lat, r.lon, p)) {
+    if (bothFresh && cprGlobalSurfaceNear(e.lat, o.lat, e.lon, o.lon, odd, r.lat, r.lon, p)) {
         takePosition(rec, p);
         return;
     }
