@@ -70,7 +70,7 @@ struct FullTable {
             TFlight& r = rx.table[i];
             for (const auto& f : frames[static_cast<std::size_t>(i)]) rx.table.storeFrame(f.df(), f.bytes, r);
             r.timeout = 30;
-            r.airevenage = r.airoddage = 8;
+            r.aireven.age = r.airodd.age = 8;
         }
         rx.tick.counters.noiseCount = 1; // a buffer was processed: the round goes on
         rx.tick.counters.noiseSum = 4;

@@ -4,12 +4,9 @@
 #include <array>
 #include <cstdint>
 
-namespace varnock {
+#include "core/unknown.h"
 
-// Unknown markers; every formatter treats an integer below -998 as unknown.
-constexpr int32_t kUnknown = -999;
-constexpr int32_t kUnknownAlt = -99999;
-constexpr double kUnknownPos = -999.0;
+namespace varnock {
 
 // Fixed-capacity text held inside the record (no allocation on the frame path).
 template <std::size_t N>
@@ -77,6 +74,20 @@ constexpr int slotLabel(int slot)
     }
 }
 
+// Rounds of the 2 s timer a CPR word may serve global decoding: airborne words are counted
+// down each round, surface words never.
+constexpr int32_t kAirborneCprAge = 8;
+constexpr int32_t kSurfaceCprAge = 14;
+
+// One received CPR position word (17-bit encoded latitude and longitude) and its age.
+struct CprWord {
+    int32_t lat = kUnknown; // back to kUnknown when an airborne word ages out
+    int32_t lon = kUnknown;
+    int32_t age = -1;       // -1 until the first word of this parity; above 0 while usable
+
+    bool usable() const { return age > 0; }
+};
+
 struct TFlight {
     uint8_t inuse = 0;
     uint8_t announced = 0;
@@ -100,8 +111,9 @@ struct TFlight {
     int32_t gnssalt = kUnknownAlt;
     int32_t altdiff = kUnknownAlt;
     int32_t supersonic = kUnknown;
-    int32_t airevenlat = kUnknown, airevenlon = kUnknown, airoddlat = kUnknown, airoddlon = kUnknown;
-    int32_t sfcevenlat = kUnknown, sfcevenlon = kUnknown, sfcoddlat = kUnknown, sfcoddlon = kUnknown;
+    // The last CPR words by kind and parity: aireven.lat is `airevenlat`, aireven.age `airevenage`,
+    // and so on for airodd, sfceven, sfcodd.
+    CprWord aireven, airodd, sfceven, sfcodd;
     FixedText<4> squawk;
     int32_t spi = kUnknown, emergency = kUnknown, acas = kUnknown, alert = kUnknown;
     int32_t nic = kUnknown;
@@ -126,7 +138,6 @@ struct TFlight {
     int32_t timebit = kUnknown;
     FixedText<2> category;
     std::array<MessageSlot, kSlotCount> slots{}; // slots[n - 1] is slot n
-    int32_t airevenage = -1, airoddage = -1, sfcevenage = -1, sfcoddage = -1;
     int32_t posage = 0;
     int32_t decoded = 0;
 

@@ -29,7 +29,7 @@ int gillhamAltitude(int a, int b, int c, int d)
     case 2: return base - 1000;
     case 6: return base - (odd ? 1100 : 900);
     case 4: return base - (odd ? 1200 : 800);
-    default: return -9999;
+    default: return kInvalidGillham;
     }
 }
 
@@ -51,19 +51,19 @@ int gillhamFromCode13(int code)
 
 int decodeAltitudeCode(int code, int width, TFlight& rec)
 {
-    if (code == 0) return -999;
+    if (code == 0) return kUnknown;
     const bool wide = width == 13;
     if (wide) {
         rec.metric = bit(code, 0x40);
         // A metric code read as feet would be a believable wrong altitude: none is better.
-        if (rec.metric) return -999;
+        if (rec.metric) return kUnknown;
     }
     if (code & 0x10) {
         rec.gillham = 0;
         const int n = wide ? (code & 0x0F) | ((code & 0x20) >> 1) | ((code & 0x1F80) >> 2)
                            : (code & 0x0F) | ((code & 0xFE0) >> 1);
         const int feet = 25 * n - 1000;
-        return feet == -1000 ? -999 : feet; // N = 0 carries no altitude
+        return feet == -1000 ? kUnknown : feet; // N = 0 carries no altitude
     }
     rec.gillham = 1;
     // The 12-bit layout is the 13-bit one without M: put a zero M bit back.
@@ -73,7 +73,7 @@ int decodeAltitudeCode(int code, int width, TFlight& rec)
 
 void formatFlightLevel(TFlight& rec)
 {
-    if (rec.altitude < -998) return;
+    if (!isKnown(rec.altitude)) return;
     if (rec.altitude < 0) { // below sea level: the value stays, the text shows the lowest level
         rec.altstr.assign("F000", 4);
         return;

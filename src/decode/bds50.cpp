@@ -15,7 +15,7 @@ bool readBds50(const uint8_t* b, int adsbGs, TrackAndTurn& v)
     // The integer checks first: the register guess asks this of every 5,0-looking reply.
     // Without an ADS-B ground speed to agree with, the register guess is not trusted.
     const int gs = 2 * ((b[7] << 2) | (b[8] >> 6));
-    if (adsbGs < -998 || std::abs(adsbGs - gs) >= 4) return false;
+    if (!isKnown(adsbGs) || std::abs(adsbGs - gs) >= 4) return false;
     const int tas = 2 * (((b[9] & 3) << 8) | b[10]);
     if (tas > 554) return false;
 

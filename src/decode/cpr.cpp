@@ -125,8 +125,8 @@ bool localDecode(const CprScale& sc, int latW, int lonW, bool odd, double refLat
 // Global decoding of the stored pair, the frame being decoded taken as the newest.
 bool storedAirbornePair(const TFlight& r, bool odd, LatLon& p)
 {
-    return r.airevenage > 0 && r.airoddage > 0 &&
-           cprGlobalAirborne(r.airevenlat, r.airoddlat, r.airevenlon, r.airoddlon, odd, p);
+    return r.aireven.usable() && r.airodd.usable() &&
+           cprGlobalAirborne(r.aireven.lat, r.airodd.lat, r.aireven.lon, r.airodd.lon, odd, p);
 }
 
 void takePosition(TFlight& rec, const LatLon& p)
@@ -199,11 +199,11 @@ bool cprLocalSurface(int latW, int lonW, bool odd, double refLat, double refLon,
 
 void cprUpdateAirborne(TFlight& rec, int latW, int lonW, bool odd, const HomeLocation& home)
 {
-    const bool bothWords = rec.airevenlat != kUnknown && rec.airoddlat != kUnknown;
+    const bool bothWords = isKnown(rec.aireven.lat) && isKnown(rec.airodd.lat);
     if (!home.use && home.lat == 0.0 && home.lon == 0.0 && !bothWords) return;
 
     LatLon p;
-    if (rec.lat == kUnknownPos) {
+    if (!isKnown(rec.lat)) {
         if (home.use && (home.lat != 0.0 || home.lon != 0.0)) {
             // A half-set home is no reference, and it also keeps global decoding out.
             const bool full = home.lat != 0.0 && home.lon != 0.0;
@@ -223,19 +223,20 @@ void cprUpdateAirborne(TFlight& rec, int latW, int lonW, bool odd, const HomeLoc
 void cprUpdateSurface(TFlight& rec, int latW, int lonW, bool odd, const HomeLocation& home)
 {
     const TFlight& r = rec;
-    const bool bothFresh = r.sfcevenage > 0 && r.sfcoddage > 0;
+    const CprWord& e = r.sfceven;
+    const CprWord& o = r.sfcodd;
+    const bool bothFresh = e.usable() && o.usable();
     LatLon p;
-    if (r.lat == kUnknownPos) {
+    if (!isKnown(r.lat)) {
         if (home.use && home.lat != 0.0 && home.lon != 0.0) {
             if (cprLocalSurface(latW, lonW, odd, home.lat, home.lon, p)) takePosition(rec, p);
-        } else if (bothFresh && cprGlobalSurface(r.sfcevenlat, r.sfcoddlat, r.sfcevenlon, r.sfcoddlon, odd, p)) {
+        } else if (bothFresh && cprGlobalSurface(e.lat, o.lat, e.lon, o.lon, odd, p)) {
             takePosition(rec, p);
         }
         return;
     }
     // The bare pair only knows the first quadrant; the own position says which one is meant.
-    if (bothFresh &&
-        cprGlobalSurfaceNear(r.sfcevenlat, r.sfcoddlat, r.sfcevenlon, r.sfcoddlon, odd, r.lat, r.lon, p)) {
+    if (bothFresh && cprGlobalSurfaceNear(e.lat, o.lat, e.lon, o.lon, odd, r.lat, r.lon, p)) {
         takePosition(rec, p);
         return;
     }

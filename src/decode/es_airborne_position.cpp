@@ -27,15 +27,7 @@ void decodeEsAirbornePosition(const uint8_t* b, TFlight& rec, const HomeLocation
     else formatFlightLevel(rec);
 
     if (latW == 0 && lonW == 0) return;
-    if (odd) {
-        rec.airoddlat = latW;
-        rec.airoddlon = lonW;
-        rec.airoddage = 8;
-    } else {
-        rec.airevenlat = latW;
-        rec.airevenlon = lonW;
-        rec.airevenage = 8;
-    }
+    (odd ? rec.airodd : rec.aireven) = CprWord{latW, lonW, kAirborneCprAge};
     cprUpdateAirborne(rec, latW, lonW, odd, home);
 }
 

@@ -37,15 +37,7 @@ void decodeEsSurfacePosition(const uint8_t* b, TFlight& rec, const HomeLocation&
     const bool odd = ((b[6] >> 2) & 1) != 0;
     const int latW = (((b[6] & 3) << 16) + (b[7] << 8) + (b[8] & 0xFE)) >> 1;
     const int lonW = ((b[8] & 1) << 16) + (b[9] << 8) + b[10];
-    if (odd) {
-        rec.sfcoddlat = latW;
-        rec.sfcoddlon = lonW;
-        rec.sfcoddage = 14;
-    } else {
-        rec.sfcevenlat = latW;
-        rec.sfcevenlon = lonW;
-        rec.sfcevenage = 14;
-    }
+    (odd ? rec.sfcodd : rec.sfceven) = CprWord{latW, lonW, kSurfaceCprAge};
     cprUpdateSurface(rec, latW, lonW, odd, home);
 }
 

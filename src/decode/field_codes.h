@@ -10,10 +10,11 @@ namespace varnock {
 // Nearest integer, halves to even (the default floating-point rounding mode).
 int roundHalfEven(double v);
 
-// AC field (width 13) or extended-squitter altitude (width 12) -> feet, -999 for none (also for
-// a metric AC code), -9999 for an invalid Gillham code. Sets `gillham`, and `metric` for width 13.
+// AC field (width 13) or extended-squitter altitude (width 12) -> feet, kUnknown for none (also
+// for a metric AC code), kInvalidGillham for an invalid Gillham code. Sets `gillham`, and
+// `metric` for width 13.
 int decodeAltitudeCode(int code, int width, TFlight& rec);
-// Gillham groups (A = A1 A2 A4, B = B1 B2 B4, C = C1 C2 C4, D = D2 D4) -> feet or -9999.
+// Gillham groups (A = A1 A2 A4, B = B1 B2 B4, C = C1 C2 C4, D = D2 D4) -> feet or kInvalidGillham.
 int gillhamAltitude(int a, int b, int c, int d);
 unsigned grayToBinary(unsigned gray);
 // Rewrites `altstr` from `altitude`.

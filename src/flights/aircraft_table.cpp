@@ -11,6 +11,17 @@
 
 namespace varnock {
 
+namespace {
+
+// One round off an airborne word's age (from 0 it goes on to -1). Reaching 0 also clears the
+// latitude word, which is what the airborne decoding's gate looks at.
+void ageAirborneWord(CprWord& w)
+{
+    if (w.age >= 0 && --w.age == 0) w.lat = kUnknown;
+}
+
+} // namespace
+
 AircraftTable::AircraftTable(LineSink& lines, const Clock& clock)
     : records_(new TFlight[kTableSize]), lines_(lines), clock_(clock)
 {
@@ -26,8 +37,8 @@ bool AircraftTable::findFlight(const char* address, int& index, int lifetime)
         rec.timeout = lifetime;
         if (rec.inuse) return true;
         // A returning aircraft: its old position and CPR words must not seed the new track.
-        rec.airevenlat = kUnknown;
-        rec.airoddlat = kUnknown;
+        rec.aireven.lat = kUnknown;
+        rec.airodd.lat = kUnknown;
         rec.lat = kUnknownPos;
         // Only an aircraft the clients were told of can return; a bare candidate never had its AIR line.
         if (rec.announced) sendStaLine(lines_, clock_, rec.icao.c_str(), "OK");
@@ -140,8 +151,8 @@ void AircraftTable::purgeFlights()
             rec.inuse = 0;
             sendStaLine(lines_, clock_, rec.icao.c_str(), "RM");
         }
-        if (rec.airevenage >= 0 && --rec.airevenage == 0) rec.airevenlat = kUnknown;
-        if (rec.airoddage >= 0 && --rec.airoddage == 0) rec.airoddlat = kUnknown;
+        ageAirborneWord(rec.aireven);
+        ageAirborneWord(rec.airodd);
     }
 }
 

@@ -37,12 +37,12 @@ void appendPlain(std::string& out, int64_t v) { appendDecimalInt(out, v); }
 
 void appendInt(std::string& out, int64_t v)
 {
-    if (v >= -998) appendPlain(out, v);
+    if (isKnown(v)) appendPlain(out, v);
 }
 
 void appendInt5(std::string& out, int64_t v)
 {
-    if (v >= -99998) appendPlain(out, v);
+    if (isKnown5(v)) appendPlain(out, v);
 }
 
 void appendAge(std::string& out, int64_t v)
@@ -52,7 +52,7 @@ void appendAge(std::string& out, int64_t v)
 
 void appendFloat(std::string& out, double v)
 {
-    if (!(v > -999.0)) return; // also NaN
+    if (!isKnown(v)) return;
     appendDecimal15(out, v);
 }
 
@@ -69,7 +69,7 @@ void appendFlag(std::string& out, bool b) { out += b ? '1' : '0'; }
 
 void appendVs100(std::string& out, int32_t vrate)
 {
-    if (vrate == kUnknownAlt) return;
+    if (!isKnown5(vrate)) return;
     if (vrate >= 1) out += '+';
     appendPlain(out, vrate / 100);
 }
@@ -86,7 +86,7 @@ std::string_view stationName(const HttpConfig& cfg)
 Wind windOf(const TFlight& f)
 {
     Wind w;
-    if (f.heading <= kUnknown) return w;
+    if (!isKnown(f.heading)) return w;
     if (f.heading < 0 || f.track < 0 || f.tas < 0 || f.gs < 0) return w;
     double t = (90.0 - f.track) * kPi / 180.0;
     double h = (90.0 - f.heading) * kPi / 180.0;
@@ -108,11 +108,11 @@ Wind windOf(const TFlight& f)
 
 int32_t staticAirTemperature(const TFlight& f)
 {
-    if (f.mach <= kUnknown) return kUnknown;
+    if (!isKnown(f.mach)) return kUnknown;
     if (f.tas <= 0 || f.mach <= 0) return kUnknown;
     double x = f.tas / 38.96 / f.mach * 1000.0;
     int32_t t = 0;
-    if (!roundToInt(x * x - 273.15, t) || t <= kUnknown) return kUnknown;
+    if (!roundToInt(x * x - 273.15, t) || !isKnown(t)) return kUnknown;
     return t;
 }
 

@@ -1,4 +1,4 @@
-// Column texts of the aircraft view; every integer below -998 is unknown and shows as blanks.
+// Column texts of the aircraft view; unknown values show as blanks.
 #include "flights/list_lines.h"
 
 #include "core/decimal_text.h"
@@ -28,13 +28,13 @@ void countDown(int32_t& v)
 
 char positionMark(const TFlight& rec)
 {
-    if (rec.lat < -998.0) return ' ';
+    if (!isKnown(rec.lat)) return ' ';
     if (rec.posage > 0) return '*';
     // Surface words first: an aircraft on the ground has no airborne position to speak of.
-    if (rec.sfcevenage >= 0) return 'e';
-    if (rec.sfcoddage >= 0) return 'o';
-    if (rec.airevenage >= 0) return 'e';
-    if (rec.airoddage >= 0) return 'o';
+    if (rec.sfceven.age >= 0) return 'e';
+    if (rec.sfcodd.age >= 0) return 'o';
+    if (rec.aireven.age >= 0) return 'e';
+    if (rec.airodd.age >= 0) return 'o';
     return '~';
 }
 
@@ -42,8 +42,8 @@ char positionMark(const TFlight& rec)
 
 std::string altColumn(const TFlight& rec)
 {
-    std::string s = rec.altitude > -999 ? textOf(rec.altstr) : std::string(4, ' ');
-    if (rec.mcpalt > -999) {
+    std::string s = isKnown(rec.altitude) ? textOf(rec.altstr) : std::string(4, ' ');
+    if (isKnown(rec.mcpalt)) {
         // The selected altitude matches when it equals the flight level rounded up from 60 ft.
         if (rec.mcpalt == (rec.altitude + 40) / 100)
             s += "=   ";
@@ -58,7 +58,7 @@ std::string altColumn(const TFlight& rec)
 std::string vsColumn(const TFlight& rec)
 {
     const int v = rec.vrate;
-    if (v == kUnknownAlt || (v >= -100 && v <= 100)) return "   ";
+    if (!isKnown5(v) || (v >= -100 && v <= 100)) return "   ";
     if (v < -100) return "-" + padded((-v - 25) / 100, 2, ' ');
     return "+" + padded((v + 25) / 100, 2, ' ');
 }

@@ -46,15 +46,15 @@ Words encode(double lat, double lon, bool odd, double span)
 // What the squitter decoder does before the choice rules run.
 void fileAirborne(TFlight& rec, const Words& w, const HomeLocation& home)
 {
-    if (w.odd) { rec.airoddlat = w.lat; rec.airoddlon = w.lon; rec.airoddage = 8; }
-    else { rec.airevenlat = w.lat; rec.airevenlon = w.lon; rec.airevenage = 8; }
+    if (w.odd) { rec.airodd.lat = w.lat; rec.airodd.lon = w.lon; rec.airodd.age = 8; }
+    else { rec.aireven.lat = w.lat; rec.aireven.lon = w.lon; rec.aireven.age = 8; }
     cprUpdateAirborne(rec, w.lat, w.lon, w.odd, home);
 }
 
 void fileSurface(TFlight& rec, const Words& w, const HomeLocation& home)
 {
-    if (w.odd) { rec.sfcoddlat = w.lat; rec.sfcoddlon = w.lon; rec.sfcoddage = 14; }
-    else { rec.sfcevenlat = w.lat; rec.sfcevenlon = w.lon; rec.sfcevenage = 14; }
+    if (w.odd) { rec.sfcodd.lat = w.lat; rec.sfcodd.lon = w.lon; rec.sfcodd.age = 14; }
+    else { rec.sfceven.lat = w.lat; rec.sfceven.lon = w.lon; rec.sfceven.age = 14; }
     cprUpdateSurface(rec, w.lat, w.lon, w.odd, home);
 }
 
@@ -218,8 +218,8 @@ TEST(CprChoice, FirstAirbornePositionWaitsForOtherParity)
     // A word that has run down closes the gate again.
     TFlight late;
     fileAirborne(late, wordsOf(kRiddleEven), none);
-    late.airevenage = 0;
-    late.airevenlat = kUnknown;
+    late.aireven.age = 0;
+    late.aireven.lat = kUnknown;
     fileAirborne(late, wordsOf(kRiddleOdd), none);
     EXPECT_EQ(late.lat, kUnknownPos);
 }

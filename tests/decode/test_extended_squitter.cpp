@@ -53,14 +53,14 @@ TEST(EsAirbornePosition, PublishedAltitudeAndWords)
     decode(even, rec);
     EXPECT_EQ(rec.altitude, publishedInt(even, "altitude_ft"));
     EXPECT_STREQ(rec.altstr.c_str(), "F380");
-    EXPECT_EQ(rec.airevenlat, publishedInt(even, "cpr_lat"));
-    EXPECT_EQ(rec.airevenlon, publishedInt(even, "cpr_lon"));
-    EXPECT_EQ(rec.airevenage, 8);
+    EXPECT_EQ(rec.aireven.lat, publishedInt(even, "cpr_lat"));
+    EXPECT_EQ(rec.aireven.lon, publishedInt(even, "cpr_lon"));
+    EXPECT_EQ(rec.aireven.age, 8);
     EXPECT_EQ(rec.nic, 8);
     decode(odd, rec);
-    EXPECT_EQ(rec.airoddlat, publishedInt(odd, "cpr_lat"));
-    EXPECT_EQ(rec.airoddlon, publishedInt(odd, "cpr_lon"));
-    EXPECT_EQ(rec.airoddage, 8);
+    EXPECT_EQ(rec.airodd.lat, publishedInt(odd, "cpr_lat"));
+    EXPECT_EQ(rec.airodd.lon, publishedInt(odd, "cpr_lon"));
+    EXPECT_EQ(rec.airodd.age, 8);
 
     // pyModeS v2.21.1 test_adsb.py and v3.3.0 test_bds05.py; below 0 ft the value stays, the text is F000.
     const struct {
@@ -86,7 +86,7 @@ TEST(EsAirbornePosition, ZeroWordsKeepAltitudeButUpdateStatus)
     EXPECT_EQ(rec.altitude, 12000);
     EXPECT_EQ(rec.timebit, 1);
     EXPECT_EQ(rec.alert, 6);
-    EXPECT_EQ(rec.airevenage, -1);
+    EXPECT_EQ(rec.aireven.age, -1);
     // SS 1 and 3 with words: emergency and SPI countdowns, altitude decoded.
     decode(squitter().me(1, 5, 12).me(6, 2, 1).me(9, 12, 0xC38).me(23, 17, 5).me(40, 17, 7), rec);
     EXPECT_EQ(rec.emergency, 99999);
@@ -124,12 +124,12 @@ TEST(EsSurfacePosition, PublishedFrames)
     TFlight rec;
     decode(even, rec);
     EXPECT_EQ(rec.track, static_cast<int>(std::stod(published(even, "track_deg"))));
-    EXPECT_EQ(rec.sfcevenlat, publishedInt(even, "cpr_lat"));
-    EXPECT_EQ(rec.sfcevenlon, publishedInt(even, "cpr_lon"));
+    EXPECT_EQ(rec.sfceven.lat, publishedInt(even, "cpr_lat"));
+    EXPECT_EQ(rec.sfceven.lon, publishedInt(even, "cpr_lon"));
     decode(odd, rec);
-    EXPECT_EQ(rec.sfcoddlat, publishedInt(odd, "cpr_lat"));
-    EXPECT_EQ(rec.sfcoddage, 14);
-    EXPECT_EQ(rec.sfcevenage, 14);
+    EXPECT_EQ(rec.sfcodd.lat, publishedInt(odd, "cpr_lat"));
+    EXPECT_EQ(rec.sfcodd.age, 14);
+    EXPECT_EQ(rec.sfceven.age, 14);
 }
 
 TEST(EsSurfacePosition, MovementBands)

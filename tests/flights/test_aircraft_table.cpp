@@ -107,20 +107,20 @@ TEST_F(TableFixture, AirborneCprWordsExpireAfterEightRounds)
 {
     accept("ABCDEF");
     TFlight& r = table[0];
-    r.airevenlat = 1234;
-    r.airevenage = 8;
-    r.airoddlat = 4321;
-    r.airoddage = 3;
-    r.sfcevenage = 14;
+    r.aireven.lat = 1234;
+    r.aireven.age = 8;
+    r.airodd.lat = 4321;
+    r.airodd.age = 3;
+    r.sfceven.age = 14;
     for (int round = 1; round <= 8; ++round) {
         table.purgeFlights();
-        EXPECT_EQ(r.airoddlat, round < 3 ? 4321 : kUnknown) << round;
-        EXPECT_EQ(r.airevenlat, round < 8 ? 1234 : kUnknown) << round;
+        EXPECT_EQ(r.airodd.lat, round < 3 ? 4321 : kUnknown) << round;
+        EXPECT_EQ(r.aireven.lat, round < 8 ? 1234 : kUnknown) << round;
     }
-    EXPECT_EQ(r.airevenage, 0);
+    EXPECT_EQ(r.aireven.age, 0);
     table.purgeFlights();
-    EXPECT_EQ(r.airevenage, -1);
-    EXPECT_EQ(r.sfcevenage, 14); // surface words never age
+    EXPECT_EQ(r.aireven.age, -1);
+    EXPECT_EQ(r.sfceven.age, 14); // surface words never age
 }
 
 TEST_F(TableFixture, ReusedRecordShowsNothingOfItsPreviousOccupant)
@@ -145,7 +145,7 @@ TEST_F(TableFixture, ReusedRecordShowsNothingOfItsPreviousOccupant)
     EXPECT_EQ(r.lastseen, kUnknown);
     EXPECT_EQ(r.bds40, 0);
     EXPECT_EQ(r.timeout, 30);
-    EXPECT_EQ(r.airevenage, -1);
+    EXPECT_EQ(r.aireven.age, -1);
     for (int n = 1; n <= kSlotCount; ++n) EXPECT_FALSE(r.slot(n).isNew) << n;
 }
 

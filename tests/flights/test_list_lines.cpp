@@ -34,6 +34,8 @@ TEST(ListColumns, AltitudeAndVerticalRate)
         // Altitudes x50-x59 still match the level below, whatever the flight-level text says.
         {35050, "F350", 350, "F350=   "}, {35059, "F351", 350, "F351=   "}, {35059, "F351", 351, "F351>351"},
         {34959, "F350", 350, "F350>350"},
+        // -998 is a value, -999 and below (an impossible Gillham code among them) are not.
+        {-998, "F000", -998, "F000>-998"}, {-999, "", kUnknown, "        "}, {-1000, "", -999, "        "},
     };
     for (const auto& c : alts) {
         TFlight r = aircraft();
@@ -43,7 +45,8 @@ TEST(ListColumns, AltitudeAndVerticalRate)
         EXPECT_EQ(altColumn(r), c.text) << c.altitude << " " << c.mcp;
     }
     const std::pair<int, const char*> rates[] = {{kUnknownAlt, "   "}, {1000, "+10"}, {-640, "- 6"}, {64, "   "},
-                                                 {-100, "   "},        {128, "+ 1"},  {-128, "- 1"}};
+                                                 {-100, "   "},        {128, "+ 1"},  {-128, "- 1"},
+                                                 {-99998, "-999"}};
     for (const auto& [v, s] : rates) {
         TFlight r = aircraft();
         r.vrate = v;
@@ -66,10 +69,10 @@ TEST(ListColumns, PositionMark)
         TFlight r = aircraft();
         r.lat = c.lat;
         r.posage = c.posage;
-        r.sfcevenage = c.sfcEven;
-        r.sfcoddage = c.sfcOdd;
-        r.airevenage = c.airEven;
-        r.airoddage = c.airOdd;
+        r.sfceven.age = c.sfcEven;
+        r.sfcodd.age = c.sfcOdd;
+        r.aireven.age = c.airEven;
+        r.airodd.age = c.airOdd;
         EXPECT_EQ(flagsColumn(r)[1], c.mark) << c.lat << " " << c.posage;
     }
 }
@@ -107,7 +110,7 @@ TEST(ListLines, PlainLineMatchesHeaderAndSortedLineCarriesKey)
     r.gs = 45;
     r.track = 87;
     r.lat = 51.0;
-    r.airevenage = 2;
+    r.aireven.age = 2;
     r.bds50 = 1;
     r.tc28 = 1;
     const AircraftColumns c = aircraftColumns(r);
