@@ -13,11 +13,6 @@ namespace varnock {
 
 namespace {
 
-// The format's one rule for "unknown": an integer at or below its marker (kUnknown, or kUnknownAlt
-// for the vertical rate), a position at kUnknownPos.
-constexpr bool hasValue(int32_t v, int32_t unknownMarker = kUnknown) { return v > unknownMarker; }
-constexpr bool hasValue(double position) { return position != kUnknownPos; }
-
 } // namespace
 
 // Built digit by digit: it is taken once per decoded frame, and printf dominated a full round.
@@ -141,13 +136,13 @@ void appendDegrees(std::string& s, double v)
 
 void appendGround(std::string& s, int32_t v)
 {
-    if (hasValue(v)) s += (v % 2 != 0) ? "-1" : "0";
+    if (isKnown(v)) s += (v % 2 != 0) ? "-1" : "0";
 }
 
 // Set while running, clear once run down.
 void appendCountdown(std::string& s, int32_t v)
 {
-    if (hasValue(v)) s += v > 0 ? "-1" : "0";
+    if (isKnown(v)) s += v > 0 ? "-1" : "0";
 }
 
 void appendField(std::string& s, Source source, const LineInputs& in)
@@ -160,18 +155,18 @@ void appendField(std::string& s, Source source, const LineInputs& in)
     switch (source) {
     case S::Callsign: appendTrimmed(s, {r.callsign.c_str(), r.callsign.size()}); break;
     case S::Altitude:
-        if (hasValue(r.altitude)) appendDecimalInt(s, r.altitude);
+        if (isKnown(r.altitude)) appendDecimalInt(s, r.altitude);
         break;
     case S::GroundSpeed:
-        if (hasValue(r.gs)) appendSuffixed(s, r.gs, ".0");
+        if (isKnown(r.gs)) appendSuffixed(s, r.gs, ".0");
         break;
     case S::Track:
-        if (hasValue(r.track)) appendSuffixed(s, r.track, ".0");
+        if (isKnown(r.track)) appendSuffixed(s, r.track, ".0");
         break;
     case S::Latitude: appendDegrees(s, r.lat); break;
     case S::Longitude: appendDegrees(s, r.lon); break;
     case S::VerticalRate:
-        if (hasValue(r.vrate, kUnknownAlt)) appendDecimalInt(s, r.vrate);
+        if (isKnown5(r.vrate)) appendDecimalInt(s, r.vrate);
         break;
     case S::Squawk: appendTrimmed(s, {r.squawk.c_str(), r.squawk.size()}); break;
     case S::Alert: appendCountdown(s, r.alert); break;
@@ -300,7 +295,7 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     switch (label) {
     case 0:
     case 16:
-        if (hasValue(rec.altitude)) type = 7;
+        if (isKnown(rec.altitude)) type = 7;
         break;
     case 4:
     case 20: type = 5; break;
@@ -309,8 +304,8 @@ void emitFrameLine(LineSink& sink, const Clock& clock, int label, int tc, const 
     case 11: type = 8; break;
     case 17:
         if (tc >= 1 && tc <= 4) type = 1;
-        else if (tc >= 5 && tc <= 8) type = hasValue(rec.lat) ? 2 : 0;
-        else if (tc == 0 || (tc >= 9 && tc <= 18)) type = hasValue(rec.lat) ? 3 : 0;
+        else if (tc >= 5 && tc <= 8) type = isKnown(rec.lat) ? 2 : 0;
+        else if (tc == 0 || (tc >= 9 && tc <= 18)) type = isKnown(rec.lat) ? 3 : 0;
         else if (tc == 19) type = 4;
         break;
     default: break;

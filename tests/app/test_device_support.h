@@ -75,11 +75,13 @@ inline void setEnv(const std::string& name, const std::string& value) { setenv(n
 // A port base whose four plan ports are free on the loopback address just now.
 inline int freePortBase()
 {
-    static int next = 20000 + static_cast<int>(getpid() % 1500) * 20;
+    // Below the kernel's ephemeral range (32768 up by default): a client socket of a test running
+    // beside this one can take a port there between this check and the START that opens it.
+    static int next = 20000 + static_cast<int>(getpid() % 600) * 20;
     for (int tries = 0; tries < 400; ++tries) {
         const int base = next;
         next += 20;
-        if (next > 60000) next = 20000;
+        if (next > 32000) next = 20000;
         QTcpServer a, b, c;
         QUdpSocket u;
         if (a.listen(QHostAddress::LocalHost, quint16(base + 1)) && b.listen(QHostAddress::LocalHost, quint16(base + 4)) &&
