@@ -79,12 +79,6 @@ DeviceControl::~DeviceControl()
     engine_.receiver().list.setLogAppender(nullptr);
 }
 
-void DeviceControl::useApi(const RtlSdrApi& api)
-{
-    api_ = api;
-    apiInjected_ = true;
-}
-
 void DeviceControl::write(const std::string& text) { engine_.writeLogLine(text); }
 
 void DeviceControl::letWindowProcessMessages()
@@ -157,7 +151,6 @@ void DeviceControl::BitBtn1Click(Sender sender)
 
 bool DeviceControl::loadLibrary()
 {
-    if (apiInjected_) return true;
     // A library that is already in (a second START) stays: a device may be open on it.
     if (!library_.loaded()) {
         if (!library_.load()) {

@@ -90,8 +90,6 @@ public:
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
     // Servers listen here (tests use the loopback address).
     void setListenAddress(const QHostAddress& a) { listenAddress_ = a; }
-    // Tests: use this table instead of loading the library (no library checks then).
-    void useApi(const RtlSdrApi& api);
 
     // The loaded settings into the live state, and back before a save.
     void applySettings();
@@ -153,7 +151,6 @@ private:
 
     RtlSdrLibrary library_;
     RtlSdrApi api_;
-    bool apiInjected_ = false;
 
     DeviceState state_;
     ServerPortPlan plan_;
