@@ -8,11 +8,13 @@
 
 #include "app/device_control.h"
 #include "gui/config_dialog.h"
+#include "gui/explorer_link.h"
 #include "gui/gui_view.h"
 #include "gui/hint_style.h"
 #include "gui/main_window.h"
 #include "gui/quit_signals.h"
 #include "gui/screenshots.h"
+#include "gui/sisex_window.h"
 #include "net/direct_connections.h"
 
 namespace varnock {
@@ -56,6 +58,10 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
         return program.ended();
     };
     window.setHooks(hooks);
+
+    Tfosis explorer(program.engine().explorer(), program.settings());
+    program.engine().explorerHost().setUi(&explorer);
+    linkExplorerWindow(window, explorer);
     window.show();
     // Ctrl-C in the terminal that started the program: the same end as the close box.
     const QuitSignals signalQuit([&program] { program.endApplication(); });
@@ -67,6 +73,7 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
 
     const int rc = QApplication::exec();
     window.allowClose();
+    program.engine().explorerHost().setUi(nullptr);
     return program.finish(rc);
 }
 
