@@ -14,6 +14,7 @@
 #include "gui/main_window.h"
 #include "gui/quit_signals.h"
 #include "gui/screenshots.h"
+#include "gui/sisex_screenshots.h"
 #include "gui/sisex_window.h"
 #include "net/direct_connections.h"
 
@@ -69,7 +70,12 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
     // Hidden aid for the documentation: the windows to PNG files, then the end.
     if (const char* dir = std::getenv("VARNOCK_SCREENSHOT_DIR"); dir != nullptr && *dir != '\0')
         scheduleScreenshots(window, QString::fromLocal8Bit(dir), envMs("VARNOCK_SCREENSHOT_AFTER", 8000),
-                            envMs("VARNOCK_SCREENSHOT_TABLE_AFTER", 4500), [&program] { program.endApplication(); });
+                            envMs("VARNOCK_SCREENSHOT_TABLE_AFTER", 4500), [&program, &window, &explorer, dir] {
+                                // Then the explorer, live on the same sky, before the end.
+                                scheduleExplorerScreenshots(window, explorer, QString::fromLocal8Bit(dir),
+                                                            envMs("VARNOCK_SCREENSHOT_EXPLORER_AFTER", 3000),
+                                                            [&program] { program.endApplication(); });
+                            });
 
     const int rc = QApplication::exec();
     window.allowClose();

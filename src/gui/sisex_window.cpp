@@ -52,6 +52,9 @@ Tfosis::Tfosis(sisex::Explorer& explorer, Settings& settings, QWidget* parent)
     black.setColor(QPalette::Window, Qt::black);
     control<QWidget>("Panel1")->setPalette(black);
     control<QWidget>("ytpanel")->setPalette(black);
+    QPalette grey = control<QWidget>("Panel3")->palette();
+    grey.setColor(QPalette::Window, palette().color(QPalette::Button)); // not the display's black
+    control<QWidget>("Panel3")->setPalette(grey);
     picture_ = new SisexPicture(control<QWidget>("Panel1"));
     picture_->lower();
     strip_ = new SisexStrip(control<QWidget>("ytpanel"));

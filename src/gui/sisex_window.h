@@ -53,6 +53,7 @@ public:
     // sbscreen: left BMP, right JPG; the file written, or empty.
     QString screenshot(sisex::MouseButton button);
 
+    sisex::Explorer& explorer() { return explorer_; }
     SisexPicture* picture() const { return picture_; }
     SisexStrip* strip() const { return strip_; }
 
