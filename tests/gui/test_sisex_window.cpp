@@ -1,6 +1,7 @@
 // The explorer window over the engine: "SISEX>>", live pages from the tick, jump buttons, drawing, settings.
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
 
@@ -253,6 +254,66 @@ TEST_F(SisexWindowTest, StatisticsPanelRunsOnTheShownPageAndClosesAgain)
         EXPECT_EQ(list->item(i)->text().toStdString(), explorer().statistics().lines()[size_t(i)]);
     x<QAbstractButton>("Close")->click();
     EXPECT_FALSE(x("Panel3")->isVisibleTo(sisex.get()));
+}
+
+TEST_F(SisexWindowTest, TheExplorerGoesToTheTrayWithTheMainWindowAndComesBackLive)
+{
+    makeAll();
+    button("sbsisex")->click();
+    window->setTrayAvailable(true);
+    window->hideToTray();
+    EXPECT_FALSE(sisex->isVisible());
+    tick(sky(100));
+    EXPECT_FALSE(explorer().ring().hasData()); // no feed while hidden
+
+    window->restoreFromTray();
+    EXPECT_TRUE(sisex->isVisible());
+    tick(sky(100));
+    EXPECT_EQ(explorer().ring().currentPage(), 0);
+
+    // A closed explorer stays closed when the main window comes back.
+    sisex->close();
+    window->hideToTray();
+    window->restoreFromTray();
+    EXPECT_FALSE(sisex->isVisible());
+}
+
+TEST_F(SisexWindowTest, ScreenshotsAndTheFolderChooserWriteIntoTheDataFolder)
+{
+    makeAll();
+    const std::filesystem::path dir = home() / "shots";
+    std::filesystem::create_directories(dir / "old");
+    explorer().setDataDir(dir.string());
+    button("sbsisex")->click();
+
+    const QString bmp = sisex->screenshot(sisex::MouseButton::Left);
+    EXPECT_EQ(panel(7), "BMP file saved");
+    const QString jpg = sisex->screenshot(sisex::MouseButton::Right);
+    EXPECT_EQ(panel(7), "JPG file saved");
+    EXPECT_TRUE(sisex->screenshot(sisex::MouseButton::Middle).isEmpty());
+    EXPECT_EQ(QImage(bmp).size(), sisex->size());
+    EXPECT_EQ(QImage(jpg).size(), sisex->size());
+    EXPECT_TRUE(bmp.startsWith(QString::fromStdString(dir.string() + "/varnock_")) && bmp.endsWith(".bmp")) << bmp.toStdString();
+
+    // Right button on the open button: the folder panel; a click on a sub-folder chooses it at once.
+    QMouseEvent right(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(x("sbopen"), &right);
+    ASSERT_TRUE(x("Panel2")->isVisibleTo(sisex.get()));
+    auto* list = x<QListWidget>("dlb1");
+    const auto found = list->findItems(QStringLiteral("old"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    Q_EMIT list->itemClicked(found[0]);
+    EXPECT_EQ(explorer().dataDir(), (dir / "old").string() + "/");
+
+    x<QLineEdit>("eddir")->setText(QStringLiteral("new"));
+    x<QAbstractButton>("New")->click();
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "old" / "new"));
+    EXPECT_EQ(panel(7), "Folder created.");
+    EXPECT_TRUE(x<QLineEdit>("eddir")->text().isEmpty());
+    x<QAbstractButton>("OK")->click();
+    EXPECT_FALSE(x("Panel2")->isVisibleTo(sisex.get()));
+    EXPECT_EQ(explorer().dataDir(), (dir / "old" / "new").string() + "/");
 }
 
 } // namespace
