@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "gui/fonts.h"
 #include "gui/sisex_picture.h"
 #include "gui/sisex_strip.h"
 #include "gui/sisex_window_layout.h"
@@ -62,6 +63,7 @@ Tfosis::Tfosis(sisex::Explorer& explorer, Settings& settings, QWidget* parent)
     std::vector<int> widths(sisexStatusWidths().begin(), sisexStatusWidths().end());
     statusBar_ = new StatusPanelsBar(widths, this);
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setFont(sansFont(11)); // "WHT: 9999.999 ms" fits its 100 pixels
     statsList_ = control<QListWidget>("lb1");
     QPalette listBg = statsList_->palette();
     listBg.setColor(QPalette::Base, QColor(0xEE, 0xEE, 0xEE));
