@@ -8,7 +8,10 @@
 # temporary folder. The program grabs its own windows: VARNOCK_SCREENSHOT_DIR names the folder,
 # VARNOCK_SCREENSHOT_AFTER the seconds before the first picture (packet list), and
 # VARNOCK_SCREENSHOT_TABLE_AFTER the seconds after which, with "List" released, the second one
-# (aircraft table) is taken; the program then ends as by its close box. The PNG files are printed.
+# (aircraft table) is taken. Then "SISEX>>" opens the signals-in-space explorer: after
+# VARNOCK_SCREENSHOT_EXPLORER_AFTER seconds of live pages explorer-live.png, then (recording stopped)
+# explorer-overview.png, explorer-zoom.png (zoomed on the strongest reply with a marker on it) and
+# explorer-statistics.png; the program then ends as by its close box. The PNG files are printed.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)

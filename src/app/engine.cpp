@@ -18,12 +18,13 @@ const Clock& chooseClock(const Clock* injected, std::unique_ptr<SystemClock>& ow
 } // namespace
 
 Engine::Engine(const Clock* clock, QObject* parent)
-    : QObject(parent), clock_(chooseClock(clock, ownClock_)), receiver_(clock_, lineSink_),
+    : QObject(parent), clock_(chooseClock(clock, ownClock_)), receiver_(clock_, lineSink_), explorer_(clock_),
       servers_(receiver_.controls, receiver_.leds, colours_)
 {
     lineSink_.target = &servers_.lines;
     servers_.setLogLine([this](const std::string& line) { writeLogLine(line); });
     buffers_.setNotifier(&notifier_);
+    receiver_.tick.setMagnitudeTap(&explorer_.explorer());
     receiver_.rawOutput.setRawSink(&servers_.raw);
     receiver_.rawOutput.setUdpSink(&servers_.udpOut);
 
@@ -37,6 +38,7 @@ Engine::~Engine()
     thread_.requestStop();
     thread_.join();
     buffers_.setNotifier(nullptr);
+    receiver_.tick.setMagnitudeTap(nullptr);
     receiver_.rawOutput.setRawSink(nullptr);
     receiver_.rawOutput.setUdpSink(nullptr);
     lineSink_.target = nullptr;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/explorer_host.h"
 #include "core/clock.h"
 #include "core/controls.h"
 #include "core/line_sink.h"
@@ -37,6 +38,9 @@ public:
     NetServers& servers() { return servers_; }
     LedColours& ledColours() { return colours_; }
     const Clock& clock() const { return clock_; }
+    // The signals-in-space explorer: fed by the tick while its window shows it live.
+    ExplorerHost& explorerHost() { return explorer_; }
+    sisex::Explorer& explorer() { return explorer_.explorer(); }
     CommandLineOptions& options() { return receiver_.options; }
 
     // Opens the raw, UDP receive and 30003-style servers (not HTTP) on `address`; "" on success,
@@ -100,6 +104,7 @@ private:
     const Clock& clock_;
     LineSinkBridge lineSink_;
     Receiver receiver_;
+    ExplorerHost explorer_;
     LedColours colours_;
     NetServers servers_;
     SampleBuffers buffers_;

@@ -32,6 +32,7 @@ ReceiverProgram::ReceiverProgram(Setup setup)
 
     const TableNameRandom random = setup_.random ? setup_.random : clockSeededTableNameRandom();
     loadSettingsAtStartup(settings_, ini_, random, folder_, writeLine);
+    engine_->explorerHost().applySettings(settings_);
     // The dialog's fields and the home location that local CPR decoding and the status page use.
     ConfigValues dialog;
     loadConfigValues(settings_, dialog, engine_->receiver().home);
@@ -98,6 +99,7 @@ std::string ReceiverProgram::saveNow()
     settings_.homeNorth = home.lat;
     settings_.homeEast = home.lon;
     settings_.homeUse = home.use;
+    engine_->explorerHost().storeSettings(settings_);
     const std::string err = saveSettings(settings_, ini_);
     saveFailed_ = !err.empty();
     // STOP, the close query and the close each save: the same failure is shown once.

@@ -8,11 +8,14 @@
 
 #include "app/device_control.h"
 #include "gui/config_dialog.h"
+#include "gui/explorer_link.h"
 #include "gui/gui_view.h"
 #include "gui/hint_style.h"
 #include "gui/main_window.h"
 #include "gui/quit_signals.h"
 #include "gui/screenshots.h"
+#include "gui/sisex_screenshots.h"
+#include "gui/sisex_window.h"
 #include "net/direct_connections.h"
 
 namespace varnock {
@@ -56,6 +59,10 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
         return program.ended();
     };
     window.setHooks(hooks);
+
+    Tfosis explorer(program.engine().explorer(), program.settings());
+    program.engine().explorerHost().setUi(&explorer);
+    linkExplorerWindow(window, explorer);
     window.show();
     // Ctrl-C in the terminal that started the program: the same end as the close box.
     const QuitSignals signalQuit([&program] { program.endApplication(); });
@@ -63,10 +70,16 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
     // Hidden aid for the documentation: the windows to PNG files, then the end.
     if (const char* dir = std::getenv("VARNOCK_SCREENSHOT_DIR"); dir != nullptr && *dir != '\0')
         scheduleScreenshots(window, QString::fromLocal8Bit(dir), envMs("VARNOCK_SCREENSHOT_AFTER", 8000),
-                            envMs("VARNOCK_SCREENSHOT_TABLE_AFTER", 4500), [&program] { program.endApplication(); });
+                            envMs("VARNOCK_SCREENSHOT_TABLE_AFTER", 4500), [&program, &window, &explorer, dir] {
+                                // Then the explorer, live on the same sky, before the end.
+                                scheduleExplorerScreenshots(window, explorer, QString::fromLocal8Bit(dir),
+                                                            envMs("VARNOCK_SCREENSHOT_EXPLORER_AFTER", 3000),
+                                                            [&program] { program.endApplication(); });
+                            });
 
     const int rc = QApplication::exec();
     window.allowClose();
+    program.engine().explorerHost().setUi(nullptr);
     return program.finish(rc);
 }
 

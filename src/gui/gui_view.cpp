@@ -40,4 +40,6 @@ void GuiView::applyCntrLayout() { window_.applyCntrLayout(); }
 
 void GuiView::deviceStateChanged() { window_.refresh(); }
 
+void GuiView::hideExplorer() { window_.hideExplorer(); }
+
 } // namespace varnock

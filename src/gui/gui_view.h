@@ -31,6 +31,7 @@ public:
     void showList() override;
     void applyCntrLayout() override;
     void deviceStateChanged() override;
+    void hideExplorer() override;
 
 private:
     MainWindow& window_;

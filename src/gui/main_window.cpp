@@ -123,13 +123,43 @@ void MainWindow::connectControls()
     connect(button("sbmodeac"), &QAbstractButton::clicked, this, &MainWindow::sbmodeacClick);
     connect(button("butuneragc"), &QAbstractButton::clicked, this, &MainWindow::butuneragcClick);
     connect(button("burtlagc"), &QAbstractButton::clicked, this, &MainWindow::burtlagcClick);
-    // The explorer window does not exist yet: the button only latches.
-    connect(button("sbsisex"), &QAbstractButton::clicked, this, [this](bool down) {
-        if (device_ != nullptr) device_->state().sbsisexDown = down;
-    });
+    connect(button("sbsisex"), &QAbstractButton::clicked, this, &MainWindow::sbsisexClick);
     connect(control<QComboBox>("cbgain"), &QComboBox::activated, this, &MainWindow::cbgainChange);
     // Only the user's moves; the program sets the position with signals blocked.
     connect(control<QSlider>("tbgain"), &QSlider::valueChanged, this, &MainWindow::tbgainChange);
+}
+
+void MainWindow::sbsisexClick(bool down)
+{
+    if (device_ == nullptr || engine_.receiver().controls.sbmodeac) {
+        refresh();
+        return;
+    }
+    device_->state().sbsisexDown = down;
+    device_->state().explorerVisible = down;
+    if (explorer_.toggled) explorer_.toggled(down);
+    refresh();
+}
+
+void MainWindow::explorerClosed()
+{
+    if (device_ != nullptr) {
+        device_->state().sbsisexDown = false;
+        device_->state().explorerVisible = false;
+    }
+    refresh();
+}
+
+void MainWindow::hideExplorer()
+{
+    if (explorer_.toggled) explorer_.toggled(false);
+    refresh();
+}
+
+void MainWindow::paintEvent(QPaintEvent* e)
+{
+    QWidget::paintEvent(e);
+    if (explorer_.repainted) explorer_.repainted();
 }
 
 void MainWindow::BitBtn1Click()

@@ -38,6 +38,16 @@ public:
     void setDeviceControl(DeviceControl* device);
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
+    // The explorer window, reached only through these (none in tests that do not need it).
+    struct ExplorerLink {
+        std::function<void(bool down)> toggled;    // "SISEX>>" latched down or up
+        std::function<void()> repainted;           // this window painted
+        std::function<void(bool hidden)> withTray; // this window went to / came from the tray
+    };
+    void setExplorerLink(ExplorerLink link) { explorer_ = std::move(link); }
+    // The explorer window was closed by the user: "SISEX>>" comes up.
+    void explorerClosed();
+
     // Everything the engine's state decides: caption, START/STOP look, enabled and pressed
     // controls, the gain list, the tuned colour.
     void refresh();
@@ -76,11 +86,15 @@ public:
     void burtlagcClick();
     void cbgainChange(int index);
     void tbgainChange(int position);
+    void sbsisexClick(bool down);
+    // MODE-AC went down: the explorer is hidden.
+    void hideExplorer();
 
 protected:
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     template <typename T>
@@ -92,6 +106,7 @@ private:
     Settings& settings_;
     DeviceControl* device_ = nullptr;
     Hooks hooks_;
+    ExplorerLink explorer_;
     QWidget* memo1_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     bool trayAvailable_ = false;

@@ -59,6 +59,7 @@ void MainWindow::hideToTray()
     engine_.receiver().controls.mainWindowVisible = false;
     hide();
     tray_->show();
+    if (explorer_.withTray) explorer_.withTray(true);
 }
 
 void MainWindow::restoreFromTray()
@@ -68,6 +69,7 @@ void MainWindow::restoreFromTray()
     tray_->hide();
     raise();
     activateWindow();
+    if (explorer_.withTray) explorer_.withTray(false);
 }
 
 void MainWindow::changeEvent(QEvent* e)

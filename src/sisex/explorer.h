@@ -47,6 +47,8 @@ public:
     void hideWindow() { visible_ = false; }
     // The window is closed: the statistics panel is hidden too.
     void closeWindow();
+    // Shown again with the main window (from the notification area): recording goes on as it was.
+    void showAgain() { visible_ = true; }
     bool visible() const { return visible_; }
 
     // ---- feed ----
@@ -87,6 +89,8 @@ public:
 
     // ---- status bar ----
     const std::string& status(int panel) const { return status_[size_t(panel)]; }
+    // A screenshot of the window was written (jpeg: as JPG, else as BMP).
+    void screenshotSaved(bool jpeg) { setStatus(kStatePanel, jpeg ? "JPG file saved" : "BMP file saved"); }
 
     // ---- picture mouse ----
     void mouseMove(int x, int y);
