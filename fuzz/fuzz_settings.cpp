@@ -34,10 +34,11 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 34> kKeys{{
     {"other", "key"},      {"sdr", "unknown"},
 }};
 
-std::string tempPath()
-{
-    return "/tmp/varnock-fuzz-settings-" + std::to_string(getpid()) + ".ini";
-}
+// One file per process, removed when the run ends.
+struct TempFile {
+    std::string path = "/tmp/varnock-fuzz-settings-" + std::to_string(getpid()) + ".ini";
+    ~TempFile() { std::remove(path.c_str()); }
+};
 
 void writeFile(const std::string& path, const uint8_t* data, size_t size)
 {
@@ -67,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t* file = data + 2 + valueLength;
     const size_t fileSize = size - 2 - valueLength;
 
-    static const std::string path = tempPath();
+    static const TempFile temp;
+    const std::string& path = temp.path;
     writeFile(path, file, fileSize);
     IniFile ini(path, '.');
 
