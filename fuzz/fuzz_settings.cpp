@@ -34,11 +34,11 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 34> kKeys{{
     {"other", "key"},      {"sdr", "unknown"},
 }};
 
-// One file per process, removed when the run ends.
-struct TempFile {
-    std::string path = "/tmp/varnock-fuzz-settings-" + std::to_string(getpid()) + ".ini";
-    ~TempFile() { std::remove(path.c_str()); }
-};
+// One file per process; removed after each input, as libFuzzer ends without running destructors.
+std::string tempPath()
+{
+    return "/tmp/varnock-fuzz-settings-" + std::to_string(getpid()) + ".ini";
+}
 
 void writeFile(const std::string& path, const uint8_t* data, size_t size)
 {
@@ -68,8 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t* file = data + 2 + valueLength;
     const size_t fileSize = size - 2 - valueLength;
 
-    static const TempFile temp;
-    const std::string& path = temp.path;
+    static const std::string path = tempPath();
     writeFile(path, file, fileSize);
     IniFile ini(path, '.');
 
@@ -110,5 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(got && *got == trimmed(expected, kLineBlanks), "[%.*s] %.*s reads back as '%s' instead of '%s'",
                int(section.size()), section.data(), int(key.size()), key.data(), got ? got->c_str() : "(none)",
                value.c_str());
+    std::remove(path.c_str());
     return 0;
 }
