@@ -18,7 +18,7 @@ fi
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=$cc CXX=$cxx cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DVARNOCK_FUZZ=ON -DVARNOCK_TESTS=OFF -DVARNOCK_WERROR=ON >/dev/null
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g" -DVARNOCK_FUZZ=ON -DVARNOCK_TESTS=OFF -DVARNOCK_WERROR=ON >/dev/null
 fi
 
 targets=()
