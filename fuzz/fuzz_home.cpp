@@ -21,7 +21,9 @@ void checkCoordinate(const std::string& text, std::optional<double> v, char nega
 {
     if (!v) return;
     FUZZ_CHECK(std::isfinite(*v) && std::fabs(*v) < limit + 1, "%s gives %f", text.c_str(), *v);
-    FUZZ_CHECK(!std::signbit(*v) == (text[0] != negative), "%s gives %f: wrong hemisphere", text.c_str(), *v);
+    FUZZ_CHECK(*v == 0.0 || (*v < 0) == (text[0] == negative), "%s gives %f: wrong hemisphere", text.c_str(), *v);
+    // The letter is the only sign: none may follow it.
+    FUZZ_CHECK(text.find_first_of("+-", 1) == std::string::npos, "%s taken with a sign in it", text.c_str());
 }
 
 } // namespace

@@ -42,6 +42,8 @@ TEST(HomeLocationText, Coordinates)
         {"N-5 30.0", true, false, 0},
         {"N5x 30.0", true, false, 0},
         {"N51 -30.0", true, false, 0},
+        {"N51 -0", true, false, 0},   // a signed zero is still a sign
+        {"S0 -0.0", true, false, 0},
         {"N51 60.0", true, false, 0},
         {"N51 nan", true, false, 0},
         {"N99999999999999999999 1", true, false, 0},
