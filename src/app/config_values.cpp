@@ -104,6 +104,8 @@ std::optional<double> parseHomeCoordinate(std::string_view text, char positive, 
         // Minutes of 60 or more would carry past the degree limit.
         if (!(m >= 0.0 && m < 60.0)) return std::nullopt;
         value += sign * m / 60.0;
+        // Minutes a hair below 60 can round the sum up to the first degree past the limit.
+        if (std::fabs(value) >= limit + 1) return std::nullopt;
     }
     return value;
 }
