@@ -3,7 +3,7 @@ BUILD_TEST    := build/test
 BUILD_RELEASE := build/release
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test deps release test-build bench clean
+.PHONY: run test deps release test-build bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -43,6 +43,12 @@ bench:
 	@cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNOCK_TESTS=OFF -DVARNOCK_BENCH=ON >/dev/null
 	@cmake --build build/bench -j $(JOBS)
 	@echo "Benchmarks built in build/bench/bench; run them by hand (see README)."
+
+# The fuzz targets (clang, libFuzzer): FUZZ_SECONDS per target, all of them or FUZZ_TARGET.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGET  ?= all
+fuzz:
+	@bash scripts/fuzz.sh $(FUZZ_TARGET) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

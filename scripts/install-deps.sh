@@ -11,6 +11,8 @@ packages=(
 )
 # The benchmarks also load the HTTP server with wrk.
 if [ "${1:-}" = "--bench" ]; then packages+=(wrk); fi
+# The fuzz targets need clang and its libFuzzer and sanitizer runtimes.
+if [ "${1:-}" = "--fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -99,9 +99,13 @@ std::optional<double> parseHomeCoordinate(std::string_view text, char positive, 
         // Always "." whatever the locale; from_chars does not look at it.
         auto r = std::from_chars(minText.data(), minText.data() + minText.size(), m, std::chars_format::fixed);
         if (minText.empty() || r.ec != std::errc() || r.ptr != minText.data() + minText.size()) return std::nullopt;
+        // from_chars reads a minus: "-0" would pass the range test below.
+        if (minText.front() == '-') return std::nullopt;
         // Minutes of 60 or more would carry past the degree limit.
         if (!(m >= 0.0 && m < 60.0)) return std::nullopt;
         value += sign * m / 60.0;
+        // Minutes a hair below 60 can round the sum up to the first degree past the limit.
+        if (std::fabs(value) >= limit + 1) return std::nullopt;
     }
     return value;
 }

@@ -151,7 +151,12 @@ std::optional<std::string> IniFile::readValue(std::string_view section, std::str
     if (readWholeFile(path_, text) != ReadResult::Ok) return std::nullopt;
     Location loc = locate(text, section, key);
     if (!loc.keyFound) return std::nullopt;
-    return std::string(loc.value);
+    // A lone CR inside the line is read as the blank a write would store, so a value read and
+    // written back is the same value.
+    std::string value(loc.value);
+    for (char& c : value)
+        if (c == '\r') c = ' ';
+    return value;
 }
 
 std::string IniFile::readString(std::string_view section, std::string_view key, const std::string& def) const

@@ -42,6 +42,11 @@ TEST(HomeLocationText, Coordinates)
         {"N-5 30.0", true, false, 0},
         {"N5x 30.0", true, false, 0},
         {"N51 -30.0", true, false, 0},
+        {"N51 -0", true, false, 0},   // a signed zero is still a sign
+        {"S0 -0.0", true, false, 0},
+        // Minutes just below 60 that round the sum up to the next whole degree.
+        {"N89 59.9999999999997151", true, false, 0},
+        {"W179 59.99999999999999", false, false, 0},
         {"N51 60.0", true, false, 0},
         {"N51 nan", true, false, 0},
         {"N99999999999999999999 1", true, false, 0},

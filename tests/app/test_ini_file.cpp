@@ -176,6 +176,19 @@ TEST_F(IniFileTest, LastLineWithoutBreakAndValuesWithBreaks)
     EXPECT_EQ(ini.readString("id", "id", ""), "evil [sdr]  gain=1");
 }
 
+TEST_F(IniFileTest, ALoneCarriageReturnInAValueReadsAsTheBlankItIsWrittenAs)
+{
+    // Found by fuzzing: such a value was read with its CR and saved with a blank, so a save and a
+    // load no longer gave the same settings.
+    put("[udp]\r\nport=31012\r[id]x\r\n");
+    IniFile ini(path);
+    const std::string read = ini.readString("udp", "port", "");
+    EXPECT_EQ(read, "31012 [id]x");
+    ASSERT_TRUE(ini.writeString("udp", "port", read));
+    EXPECT_EQ(ini.readString("udp", "port", ""), read);
+    EXPECT_EQ(get(), "[udp]\r\nport=31012 [id]x\r\n");
+}
+
 TEST_F(IniFileTest, LongLinesAndBinaryJunkAreHarmless)
 {
     std::string junk(1 << 20, 'x'); // one line of 1 MB
