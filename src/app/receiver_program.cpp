@@ -62,7 +62,9 @@ void ReceiverProgram::attach(View& view)
     web_ = std::make_unique<WebServer>(engine_->receiver(), engine_->clock());
     web_->startSnapshots();
     hooks.openWeb = [this](int port) {
-        return web_->open(static_cast<quint16>(port), setup_.listenAddress);
+        std::string err = web_->open(static_cast<quint16>(port), setup_.listenAddress);
+        if (err.empty()) engine_->receiver().round.decodeBehindPackets = true;
+        return err;
     };
     device_->setHooks(hooks);
 

@@ -99,6 +99,21 @@ const char* emergencyName(int32_t state)
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
+bool blank(const char* s, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        if (s[i] != ' ') return false;
+    return true;
+}
+
+bool octalSquawk(const char* s, std::size_t n)
+{
+    if (n != 4) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (s[i] < '0' || s[i] > '7') return false;
+    return true;
+}
+
 } // namespace
 
 void appendAircraftObject(const TFlight& rec, int64_t nowMs, std::string& out)
@@ -114,7 +129,8 @@ void appendAircraftObject(const TFlight& rec, int64_t nowMs, std::string& out)
         o.text("hex", std::string_view(hex, n));
     }
     o.text("type", rec.esdf == 17 ? "adsb_icao" : rec.esdf == 18 ? "adsb_icao_nt" : "mode_s");
-    if (!rec.callsign.empty()) {
+    // A record starts with eight blanks for the callsign and four for the squawk.
+    if (!blank(rec.callsign.s, rec.callsign.size())) {
         char flight[8];
         for (std::size_t i = 0; i < 8; ++i) flight[i] = i < rec.callsign.size() ? rec.callsign.s[i] : ' ';
         o.text("flight", std::string_view(flight, 8));
@@ -139,7 +155,7 @@ void appendAircraftObject(const TFlight& rec, int64_t nowMs, std::string& out)
     if (isKnown(rec.roll)) o.integer("roll", rec.roll);
     if (isKnown(rec.heading)) o.integer("mag_heading", angle(rec.heading));
     if (isKnown5(rec.vrate)) o.integer(rec.vrsource == 0 ? "geom_rate" : "baro_rate", rec.vrate);
-    if (rec.squawk.size() == 4) o.text("squawk", std::string_view(rec.squawk.s, 4));
+    if (octalSquawk(rec.squawk.s, rec.squawk.size())) o.text("squawk", std::string_view(rec.squawk.s, 4));
     if (const char* e = emergencyName(rec.emerstate)) o.text("emergency", e);
     if (rec.category.size() == 2 && rec.category.s[0] >= 'A' && rec.category.s[0] <= 'D') {
         const char cat[2] = {rec.category.s[0], rec.category.s[1] == '-' ? '0' : rec.category.s[1]};
@@ -172,7 +188,7 @@ void appendAircraftObject(const TFlight& rec, int64_t nowMs, std::string& out)
     out += "[]";
     o.key("tisb");
     out += "[]";
-    o.integer("messages", rec.sightings);
+    o.integer("messages", rec.messages);
     if (isKnown(rec.lastseen)) {
         const double seen = (nowMs - (int64_t(rec.lastseen) + kShiftSeconds) * 1000) / 1000.0;
         o.fixed("seen", seen > 0 ? seen : 0.0, 1);

@@ -28,6 +28,8 @@ TFlight bare(const char* icao = "4840D6")
     TFlight r;
     r.inuse = 1;
     r.icao.assign(icao, 6);
+    r.callsign.fill(' ', 8); // as a fresh record holds them
+    r.squawk.fill(' ', 4);
     return r;
 }
 
@@ -75,7 +77,7 @@ TEST(AircraftJson, EveryKnownFieldInItsUnit)
     r.lon = -3.9194;
     r.posage = 7;
     r.nic = 8;
-    r.sightings = 523;
+    r.messages = 523;
     r.lastseen = kShiftedNow - 3;
     EXPECT_EQ(json(r),
               "{\"hex\":\"a1b2c3\",\"type\":\"adsb_icao\",\"flight\":\"KLM1023 \",\"alt_baro\":38000,"
@@ -167,7 +169,7 @@ TEST(AircraftJson, DocumentHoldsTheAircraftInUseOnly)
     table[1].inuse = 0; // purged
     table[2] = bare("000003");
     table[2].lastseen = kShiftedNow;
-    table[2].sightings = 4;
+    table[2].messages = 4;
     table.highestUsed = 2;
     std::string out = "stale";
     buildAircraftJson(table, kNowMs, 987654321012ULL, out);

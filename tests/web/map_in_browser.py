@@ -14,6 +14,7 @@ import os
 import random
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -30,6 +31,26 @@ CHROMIUM_FLAGS = [
 def fetch_json(url):
     with urllib.request.urlopen(url, timeout=5) as r:
         return json.loads(r.read().decode())
+
+
+def free_base():
+    """A port base whose servers' ports are all free now, below the kernel's ephemeral range."""
+    for _ in range(200):
+        base = 21000 + random.randrange(0, 1000) * 10
+        socks = []
+        try:
+            for offset, kind in ((1, socket.SOCK_STREAM), (2, socket.SOCK_DGRAM), (4, socket.SOCK_STREAM),
+                                 (8, socket.SOCK_STREAM), (9, socket.SOCK_STREAM)):
+                s = socket.socket(socket.AF_INET, kind)
+                socks.append(s)
+                s.bind(("0.0.0.0", base + offset))
+            return base
+        except OSError:
+            continue
+        finally:
+            for s in socks:
+                s.close()
+    raise RuntimeError("no free port base")
 
 
 def chromium(exe, profile, extra, url, timeout=90):
@@ -57,7 +78,7 @@ def main():
         return 77
 
     work = tempfile.mkdtemp(prefix="varnock-map-")
-    base = 43000 + random.randrange(0, 900) * 10
+    base = free_base()
     port = base + 9
     env = dict(os.environ, VARNOCK_HOME=work, VARNOCK_RTLSDR_LIB=simdongle, VARNOCK_SIM_SOURCE="demo",
                ASAN_OPTIONS="detect_leaks=0")
