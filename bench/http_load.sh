@@ -16,5 +16,11 @@ for path in /t2 "/t2?gzip=1" /status /t1; do
   echo "== $path"
   wrk -t2 -c8 -d15s "http://127.0.0.1:$port$path" | grep -E "Requests/sec|Latency|Transfer/sec|requests in"
 done
+# The web map's aircraft document, plain and as a browser asks for it.
+for enc in identity gzip; do
+  echo "== /data/aircraft.json ($enc)"
+  wrk -t2 -c8 -d15s -H "Accept-Encoding: $enc" "http://127.0.0.1:$((port + 1))/data/aircraft.json" |
+    grep -E "Requests/sec|Latency|Transfer/sec|requests in"
+done
 wait $pid
 trap - EXIT

@@ -8,6 +8,7 @@ packages=(
   librtlsdr-dev librtlsdr0 libusb-1.0-0-dev zlib1g-dev
   xvfb xauth fonts-liberation fonts-ocr-a netcat-openbsd
   libgtest-dev libbenchmark-dev
+  libjs-leaflet chromium python3
 )
 # The benchmarks also load the HTTP server with wrk.
 if [ "${1:-}" = "--bench" ]; then packages+=(wrk); fi

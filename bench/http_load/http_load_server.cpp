@@ -13,6 +13,7 @@
 #include "demod/magnitude.h"
 #include "net/direct_connections.h"
 #include "net/http_server.h"
+#include "web/web_server.h"
 #include "synth/scenario.h"
 
 using namespace varnock;
@@ -45,7 +46,11 @@ int main(int argc, char** argv)
     LedColours colours;
     HttpServer http(*t.rx, colours);
     http.setInputs([&t] { return t.in; });
-    const std::string err = http.open(quint16(port), QHostAddress::LocalHost);
+    std::string err = http.open(quint16(port), QHostAddress::LocalHost);
+    // The web map's documents on the next port, snapshots made once a second as in the program.
+    WebServer web(*t.rx, t.clock);
+    web.startSnapshots();
+    if (err.empty() && port < 65535) err = web.open(quint16(port + 1), QHostAddress::LocalHost);
     if (!err.empty()) {
         std::fprintf(stderr, "http_load_server: %s\n", err.c_str());
         return 1;
@@ -69,7 +74,7 @@ int main(int argc, char** argv)
     });
     tick.start(kBufferMs);
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
-    std::printf("serving /t1 /t2 /t3 /status on 127.0.0.1:%d for %d s\n", port, seconds);
+    std::printf("serving /t1 /t2 /t3 /status on 127.0.0.1:%d and /data/aircraft.json on %d for %d s\n", port, port + 1, seconds);
     std::fflush(stdout);
     app.exec();
 

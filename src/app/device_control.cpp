@@ -322,7 +322,7 @@ bool DeviceControl::planPorts(UdpTarget& target)
 
     // The whole plan and the UDP target are checked before any server opens, so a refusal leaves
     // nothing listening.
-    if (const std::string refusal = plan_.refusal(options.httpEnabled); !refusal.empty()) {
+    if (const std::string refusal = plan_.refusal(options.httpEnabled, options.webEnabled); !refusal.empty()) {
         write(refusal);
         return false;
     }
@@ -349,6 +349,14 @@ bool DeviceControl::openServers(const UdpTarget& target)
             return false;
         }
         write("HTTP server port opened: " + std::to_string(plan_.http));
+    }
+    if (engine_.receiver().options.webEnabled && hooks_.openWeb) {
+        if (const std::string err = hooks_.openWeb(plan_.web); !err.empty()) {
+            engine_.closeServers();
+            view_.errorBox(err);
+            return false;
+        }
+        write("Web map port opened: " + std::to_string(plan_.web));
     }
 
     settings_.udpPort = target.dialogPortText;

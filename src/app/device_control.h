@@ -80,6 +80,7 @@ public:
         std::function<std::string()> saveSettings;       // "" or the error to show
         std::function<void()> endApplication;            // STOP's last step
         std::function<std::string(int port)> openHttp;   // "" when the HTTP server is active, else why not
+        std::function<std::string(int port)> openWeb;    // the same for the web map
     };
 
     DeviceControl(Engine& engine, View& view, Settings& settings, const Switches& switches);

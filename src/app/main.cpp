@@ -34,6 +34,7 @@ const char kHelp[] =
     "  -avr, -ascii      raw output as *hex; or @stamp hex;\n"
     "  -cntr             packet lines with time and interval fields\n"
     "  -nohttp           no HTTP server\n"
+    "  -noweb            no web map server\n"
     "  -30003            30003-style lines on port 30003\n"
     "  -newp             the alternative Mode A/C pulse detector\n"
     "  -console          the console view even when a display is present (without\n"

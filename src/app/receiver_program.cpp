@@ -7,6 +7,7 @@
 #include "app/device_control.h"
 #include "app/view.h"
 #include "net/http_server.h"
+#include "web/web_server.h"
 
 namespace varnock {
 
@@ -58,6 +59,13 @@ void ReceiverProgram::attach(View& view)
     hooks.endApplication = [this] { endApplication(); };
     hooks.openHttp = [this](int port) {
         return http_->open(static_cast<quint16>(port), setup_.listenAddress);
+    };
+    web_ = std::make_unique<WebServer>(engine_->receiver(), engine_->clock());
+    web_->startSnapshots();
+    hooks.openWeb = [this](int port) {
+        std::string err = web_->open(static_cast<quint16>(port), setup_.listenAddress);
+        if (err.empty()) engine_->receiver().round.decodeBehindPackets = true;
+        return err;
     };
     device_->setHooks(hooks);
 
@@ -122,8 +130,10 @@ int ReceiverProgram::finish(int loopResult)
 {
     timer1Driver_.reset();
     if (http_) http_->close();
+    if (web_) web_->close();
     device_.reset();
     http_.reset();
+    web_.reset();
     timer1_.reset();
     if (loopResult != 0) return loopResult;
     return saveFailed_ ? 1 : 0;

@@ -20,6 +20,7 @@ namespace varnock {
 
 class DeviceControl;
 class HttpServer;
+class WebServer;
 class View;
 
 class ReceiverProgram {
@@ -54,6 +55,7 @@ public:
     Engine& engine() { return *engine_; }
     DeviceControl& device() { return *device_; }
     HttpServer& http() { return *http_; }
+    WebServer& web() { return *web_; }
     Settings& settings() { return settings_; }
     IniFile& ini() { return ini_; }
     const std::string& folder() const { return folder_; }
@@ -73,6 +75,7 @@ private:
     IniFile ini_;
     std::unique_ptr<DeviceControl> device_;
     std::unique_ptr<HttpServer> http_;
+    std::unique_ptr<WebServer> web_;
     std::unique_ptr<StartupTimer> timer1_;
     std::unique_ptr<StartupTimerDriver> timer1Driver_;
     std::function<void()> hideToTray_;

@@ -66,6 +66,7 @@ void Switches::fillOptions(CommandLineOptions& o) const
         o.cntrWiden = true;
     }
     if (!has("nohttp")) o.httpEnabled = true;
+    if (!has("noweb")) o.webEnabled = true;
     if (has("30003")) o.port30003 = true;
     if (has("newp")) o.newp = true;
 }

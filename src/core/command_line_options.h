@@ -14,6 +14,7 @@ struct CommandLineOptions {
     bool cntr = false;
     bool cntrWiden = false;
     bool httpEnabled = false;
+    bool webEnabled = false; // the web map port; "-noweb" keeps it shut
     bool port30003 = false;
     bool newp = false;
 };

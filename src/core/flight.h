@@ -140,6 +140,7 @@ struct TFlight {
     std::array<MessageSlot, kSlotCount> slots{}; // slots[n - 1] is slot n
     int32_t posage = 0;
     int32_t decoded = 0;
+    int32_t messages = 0; // frames from this address, before and after its acceptance
 
     MessageSlot& slot(int n) { return slots[static_cast<std::size_t>(n - 1)]; }
     const MessageSlot& slot(int n) const { return slots[static_cast<std::size_t>(n - 1)]; }

@@ -14,6 +14,7 @@ struct TickCounters {
     uint16_t noiseSum = 0;
     uint16_t noiseCount = 0;
     int32_t packetCounter = 0;
+    uint64_t modeSTotal = 0; // Mode-S frames since start; never reset
     int64_t previousTimeUs = 0;
 
     uint64_t bufferCounter() const { return (uint64_t(bufferCounterHigh) << 32) | bufferCounterLow; }

@@ -67,6 +67,7 @@ bool validateAndFile(RawFrame& f, AircraftTable& table)
         if (index < 0) return false;
     }
     TFlight& rec = table[index];
+    if (rec.messages < INT32_MAX) rec.messages += 1;
     if (!rec.inuse) {
         if (!immediate) {
             rec.sightings += 1;

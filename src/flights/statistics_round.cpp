@@ -55,7 +55,10 @@ void StatisticsRound::datacntrTimer(uint32_t blocks)
 
     table_.purgeFlights();
 
-    if (!controls_.sblist && controls_.sbmodes) modeSView();
+    if (!controls_.sblist && controls_.sbmodes)
+        modeSView();
+    else if (decodeBehindPackets && controls_.sbmodes)
+        decodeOnly();
     if (controls_.sbmodeac) modeACView();
 }
 
@@ -96,6 +99,20 @@ void StatisticsRound::modeSView()
     }
     aircraftCount = count;
     panels.text[4] = "A/C: " + std::to_string(count);
+}
+
+void StatisticsRound::decodeOnly()
+{
+    table_.resetHighestUsed();
+    int count = 0;
+    for (int i = 0; i <= table_.highestUsed; ++i) {
+        TFlight& rec = table_[i];
+        if (!rec.inuse) continue;
+        table_.decodeRecord(rec, ctx_);
+        (void)aircraftColumns(rec); // counts the record's flags down, as the list round does
+        ++count;
+    }
+    aircraftCount = count;
 }
 
 void StatisticsRound::modeACView()

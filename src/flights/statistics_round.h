@@ -34,12 +34,15 @@ public:
 
     StatusPanels panels;
     int aircraftCount = 0;
+    // Decode the aircraft even while the list shows packets: someone else (the web map) reads them.
+    bool decodeBehindPackets = false;
     // Tip of the notification-area icon; the engine applies it after each round.
     std::string trayTip = "VARNOCK";
     ModeACView modeacView;
 
 private:
     void modeSView();
+    void decodeOnly();
     void modeACView();
 
     AircraftTable& table_;

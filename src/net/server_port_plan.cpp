@@ -13,10 +13,11 @@ ServerPortPlan ServerPortPlan::forDevice(int deviceIndex, int portBase, bool por
     p.udpReceive = p.base + 2;
     p.lines = port30003 ? 30003 : p.base + 4;
     p.http = p.base + 8;
+    p.web = p.base + 9;
     return p;
 }
 
-std::string ServerPortPlan::refusal(bool withHttp) const
+std::string ServerPortPlan::refusal(bool withHttp, bool withWeb) const
 {
     // In the order the servers are opened, with the words their open failures use.
     const struct {
@@ -28,6 +29,7 @@ std::string ServerPortPlan::refusal(bool withHttp) const
         {"UDP receiver", udpReceive, true},
         {"TCP server", lines, true},
         {"HTTP server", http, withHttp},
+        {"web map", web, withWeb},
     };
     for (const auto& s : servers)
         if (s.used && (s.port < 1 || s.port > 65535))
@@ -38,7 +40,7 @@ std::string ServerPortPlan::refusal(bool withHttp) const
 ServerPortPlan ServerPortPlan::ephemeral()
 {
     ServerPortPlan p;
-    p.base = p.raw = p.udpReceive = p.lines = p.http = 0;
+    p.base = p.raw = p.udpReceive = p.lines = p.http = p.web = 0;
     return p;
 }
 

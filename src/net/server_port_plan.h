@@ -11,12 +11,13 @@ struct ServerPortPlan {
     int udpReceive = 31002; // IdUDPServer1
     int lines = 31004;      // cs2
     int http = 31008;       // http1
+    int web = 31009;        // the web map
 
     // base = portBase when it is not 0, else 31000 + 10 x device index; "30003" moves cs2 there.
     static ServerPortPlan forDevice(int deviceIndex, int portBase = 0, bool port30003 = false);
     // Why the plan cannot be opened ("" when it can): the first server whose port is not 1..65535.
-    // The HTTP port counts only when that server is to be opened.
-    std::string refusal(bool withHttp) const;
+    // The HTTP and web map ports count only when those servers are to be opened.
+    std::string refusal(bool withHttp, bool withWeb = false) const;
     // Every server on a port the system picks (tests).
     static ServerPortPlan ephemeral();
 };

@@ -49,6 +49,7 @@ bool ProcessingTick::onCandidate(RawFrame& f)
     if (f.deltaUs > 99999) f.deltaUs = 99999;
     if (output_) output_->emitModeSFrame(f);
     counters.packetCounter += 1;
+    counters.modeSTotal += 1;
     return true;
 }
 

@@ -228,6 +228,48 @@ TEST_F(DeviceFixture, ABusyHttpPortClosesTheServersOpenedBeforeIt)
     EXPECT_TRUE(udp.bind(QHostAddress::LocalHost, quint16(base + 2)));
 }
 
+TEST_F(DeviceFixture, TheWebMapOpensAfterHttpUnlessSwitchedOff)
+{
+    const auto run = [this](std::vector<std::string> args, std::string webError) {
+        makeWithFreePorts(std::move(args));
+        DeviceControl::Hooks hooks;
+        hooks.openHttp = [](int) { return std::string(); };
+        hooks.openWeb = [this, webError](int port) {
+            httpPorts.push_back(port);
+            return webError;
+        };
+        device->setHooks(hooks);
+        start();
+    };
+    run({}, "");
+    EXPECT_TRUE(st().started) << ::testing::PrintToString(lines());
+    EXPECT_EQ(httpPorts, std::vector<int>{base + 9});
+    const std::vector<std::string> want = {
+        "HTTP server port opened: " + std::to_string(base + 8),
+        "Web map port opened: " + std::to_string(base + 9),
+        "UDP target is: 127.0.0.1:31012",
+    };
+    std::vector<std::string> got = linesFrom(want[0]);
+    ASSERT_GE(got.size(), want.size());
+    EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + 3), want);
+    device.reset();
+    engine.reset();
+
+    httpPorts.clear();
+    run({"-noweb"}, "");
+    EXPECT_TRUE(st().started);
+    EXPECT_TRUE(httpPorts.empty());
+    EXPECT_FALSE(hasLine("Web map port opened: " + std::to_string(base + 9)));
+    device.reset();
+    engine.reset();
+
+    const std::string busy = "Cannot open web map port " + std::to_string(base + 9) + ": busy";
+    run({}, busy);
+    EXPECT_FALSE(st().started);
+    EXPECT_EQ(view.errors, std::vector<std::string>{busy});
+    EXPECT_TRUE(portFree(base + 1));
+}
+
 TEST_F(DeviceFixture, APortPlanPast65535IsRefusedBeforeAnythingOpens)
 {
     struct Case {

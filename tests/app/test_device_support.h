@@ -82,10 +82,11 @@ inline int freePortBase()
         const int base = next;
         next += 20;
         if (next > 32000) next = 20000;
-        QTcpServer a, b, c;
+        QTcpServer a, b, c, d;
         QUdpSocket u;
         if (a.listen(QHostAddress::LocalHost, quint16(base + 1)) && b.listen(QHostAddress::LocalHost, quint16(base + 4)) &&
-            c.listen(QHostAddress::LocalHost, quint16(base + 8)) && u.bind(QHostAddress::LocalHost, quint16(base + 2)))
+            c.listen(QHostAddress::LocalHost, quint16(base + 8)) && d.listen(QHostAddress::LocalHost, quint16(base + 9)) &&
+            u.bind(QHostAddress::LocalHost, quint16(base + 2)))
             return base;
     }
     return 0;

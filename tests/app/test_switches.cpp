@@ -85,6 +85,7 @@ TEST(Switches, FlagsAreWholeWordsAndOptionsAreOnlySet)
     EXPECT_TRUE(o.cntrWiden);
     EXPECT_TRUE(o.port30003);
     EXPECT_TRUE(o.httpEnabled);
+    EXPECT_TRUE(o.webEnabled);
     EXPECT_EQ(o.udpTarget, 31010);
     EXPECT_FALSE(o.ascii || o.newp || o.multilat1 || o.eeprom);
 
@@ -93,6 +94,11 @@ TEST(Switches, FlagsAreWholeWordsAndOptionsAreOnlySet)
     CommandLineOptions none;
     sw.fillOptions(none);
     EXPECT_FALSE(none.httpEnabled);
+    EXPECT_TRUE(none.webEnabled);
+    CommandLineOptions noWeb;
+    make({"/NOWEB"}).fillOptions(noWeb);
+    EXPECT_TRUE(noWeb.httpEnabled);
+    EXPECT_FALSE(noWeb.webEnabled);
 
     // A second START never clears what the first one set.
     make({}).fillOptions(o);

@@ -20,14 +20,14 @@ TEST(ServerPortPlan, PortsFollowDeviceIndexOrBase)
     struct Case {
         int index, base;
         bool sw30003;
-        int raw, udp, lines, http;
+        int raw, udp, lines, http, web;
     } cases[] = {
-        {0, 0, false, 31001, 31002, 31004, 31008},
-        {1, 0, false, 31011, 31012, 31014, 31018},
-        {0, 40000, false, 40001, 40002, 40004, 40008},
-        {3, 40000, false, 40001, 40002, 40004, 40008}, // the base wins over the index
-        {0, 40000, true, 40001, 40002, 30003, 40008},
-        {2, 0, true, 31021, 31022, 30003, 31028},
+        {0, 0, false, 31001, 31002, 31004, 31008, 31009},
+        {1, 0, false, 31011, 31012, 31014, 31018, 31019},
+        {0, 40000, false, 40001, 40002, 40004, 40008, 40009},
+        {3, 40000, false, 40001, 40002, 40004, 40008, 40009}, // the base wins over the index
+        {0, 40000, true, 40001, 40002, 30003, 40008, 40009},
+        {2, 0, true, 31021, 31022, 30003, 31028, 31029},
     };
     for (const Case& c : cases) {
         const ServerPortPlan p = ServerPortPlan::forDevice(c.index, c.base, c.sw30003);
@@ -35,6 +35,7 @@ TEST(ServerPortPlan, PortsFollowDeviceIndexOrBase)
         EXPECT_EQ(p.udpReceive, c.udp) << c.index << "/" << c.base;
         EXPECT_EQ(p.lines, c.lines) << c.index << "/" << c.base;
         EXPECT_EQ(p.http, c.http) << c.index << "/" << c.base;
+        EXPECT_EQ(p.web, c.web) << c.index << "/" << c.base;
     }
 }
 
@@ -96,6 +97,10 @@ TEST(ServerPortPlan, APlanPast65535IsRefusedNamingTheFirstServerOutOfRange)
         const ServerPortPlan p = ServerPortPlan::forDevice(0, c.base, c.sw30003);
         EXPECT_EQ(p.refusal(c.http), c.refusal) << c.base << (c.sw30003 ? " -30003" : "") << (c.http ? "" : " -nohttp");
     }
+    // The web map's port comes last and counts only when it opens.
+    EXPECT_EQ(ServerPortPlan::forDevice(0, 65527).refusal(true, true), "Cannot open web map port 65536: out of range");
+    EXPECT_EQ(ServerPortPlan::forDevice(0, 65527).refusal(true, false), "");
+    EXPECT_EQ(ServerPortPlan::forDevice(0, 65526).refusal(true, true), "");
     ServerPortPlan p = ServerPortPlan::forDevice(0);
     p.raw = -4;
     EXPECT_EQ(p.refusal(true), "Cannot open TCP server port -4: out of range");

@@ -131,6 +131,28 @@ TEST(ModeSView, RebuildsListWithHeaderAndRecordIndices)
     EXPECT_TRUE(rig.list.focusToStartPending);
 }
 
+TEST(ModeSView, BehindThePacketListTheAircraftAreDecodedOnlyWhenAsked)
+{
+    for (bool asked : {false, true}) {
+        SCOPED_TRACE(asked);
+        Rig rig;
+        rig.rx.controls.sblist = true; // packets shown
+        rig.rx.round.decodeBehindPackets = asked;
+        TFlight& r = rig.add(0, "4CA2D1");
+        r.spi = 2;
+        const uint8_t df5[14] = {0x28, 0x00, 0x00, 0x00};
+        ASSERT_TRUE(rig.rx.table.storeFrame(5, df5, r, 7));
+        rig.list.add("packet line");
+        rig.round();
+        EXPECT_EQ(rig.list.count(), 1);
+        EXPECT_EQ(rig.list.text(0), "packet line");
+        EXPECT_EQ(std::string(r.squawk.c_str()), asked ? "0000" : "    ");
+        EXPECT_EQ(r.spi, asked ? 1 : 2);
+        EXPECT_EQ(isKnown(r.lastseen), asked);
+        EXPECT_EQ(rig.rx.round.aircraftCount, asked ? 1 : 0);
+    }
+}
+
 TEST(ModeSView, FrozenListKeepsLinesUntilASortIsRequested)
 {
     Rig rig;
