@@ -104,11 +104,14 @@ void StatisticsRound::modeSView()
 void StatisticsRound::decodeOnly()
 {
     table_.resetHighestUsed();
+    // The 30003-style lines belong to the aircraft view: clients see none while packets show.
+    DecodeContext quiet = ctx_;
+    quiet.writeLines = nullptr;
     int count = 0;
     for (int i = 0; i <= table_.highestUsed; ++i) {
         TFlight& rec = table_[i];
         if (!rec.inuse) continue;
-        table_.decodeRecord(rec, ctx_);
+        table_.decodeRecord(rec, quiet);
         (void)aircraftColumns(rec); // counts the record's flags down, as the list round does
         ++count;
     }

@@ -136,6 +136,7 @@ TEST(ModeSView, BehindThePacketListTheAircraftAreDecodedOnlyWhenAsked)
     for (bool asked : {false, true}) {
         SCOPED_TRACE(asked);
         Rig rig;
+        rig.lines.connected = true; // a 30003 client: it gets no decoded lines while packets show
         rig.rx.controls.sblist = true; // packets shown
         rig.rx.round.decodeBehindPackets = asked;
         TFlight& r = rig.add(0, "4CA2D1");
@@ -150,6 +151,7 @@ TEST(ModeSView, BehindThePacketListTheAircraftAreDecodedOnlyWhenAsked)
         EXPECT_EQ(r.spi, asked ? 1 : 2);
         EXPECT_EQ(isKnown(r.lastseen), asked);
         EXPECT_EQ(rig.rx.round.aircraftCount, asked ? 1 : 0);
+        EXPECT_EQ(rig.lines.lines, std::vector<std::string>{});
     }
 }
 
