@@ -26,6 +26,7 @@ Engine::Engine(const Clock* clock, QObject* parent)
     buffers_.setNotifier(&notifier_);
     receiver_.rawOutput.setRawSink(&servers_.raw);
     receiver_.rawOutput.setUdpSink(&servers_.udpOut);
+    receiver_.rawOutput.setPushSink(&push_);
 
     datacntr.setInterval(kRoundMs);
     connect(&datacntr, &QTimer::timeout, this, &Engine::datacntrTimer);
@@ -39,12 +40,19 @@ Engine::~Engine()
     buffers_.setNotifier(nullptr);
     receiver_.rawOutput.setRawSink(nullptr);
     receiver_.rawOutput.setUdpSink(nullptr);
+    receiver_.rawOutput.setPushSink(nullptr);
+    push_.stop();
     lineSink_.target = nullptr;
 }
 
 std::string Engine::openServers(const ServerPortPlan& plan, const QHostAddress& address)
 {
     return servers_.open(plan, address);
+}
+
+void Engine::startPushing(const std::vector<std::string>& targets)
+{
+    for (const std::string& problem : push_.start(targets)) writeLogLine(problem);
 }
 
 bool Engine::startStreaming(const RtlSdrApi& api, rtlsdr_dev_t* device)

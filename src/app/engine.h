@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/controls.h"
 #include "core/line_sink.h"
 #include "receiver/receiver.h"
 #include "net/net_servers.h"
+#include "net/push_connector.h"
 #include "net/server_port_plan.h"
 #include "streaming/rtlsdr_api.h"
 #include "streaming/sample_buffers.h"
@@ -43,6 +45,10 @@ public:
     // else why the first failing port could not be opened. Opened ports are reported as log lines.
     std::string openServers(const ServerPortPlan& plan, const QHostAddress& address = QHostAddress::Any);
     void closeServers() { servers_.close(); }
+
+    // Connects to each "HOST:PORT" aggregator and keeps at it; a line for each text that is unusable.
+    void startPushing(const std::vector<std::string>& targets);
+    PushConnectors& push() { return push_; }
 
     // Runs the device's asynchronous read on the streaming thread; each full buffer then ticks the
     // receiver once on this thread. False when a thread is still there (join it first).
@@ -102,6 +108,7 @@ private:
     Receiver receiver_;
     LedColours colours_;
     NetServers servers_;
+    PushConnectors push_{[this](const std::string& line) { writeLogLine(line); }};
     SampleBuffers buffers_;
     Notifier notifier_{*this};
     StreamingThread thread_;

@@ -36,6 +36,8 @@ const char kHelp[] =
     "  -nohttp           no HTTP server\n"
     "  -30003            30003-style lines on port 30003\n"
     "  -newp             the alternative Mode A/C pulse detector\n"
+    "  -connect=HOST:PORT  send binary raw frames with time stamps to an aggregator\n"
+    "                    listening there (repeatable; reconnects by itself)\n"
     "  -console          the console view even when a display is present (without\n"
     "                    DISPLAY or WAYLAND_DISPLAY the console view is always used)\n"
     "\n"
