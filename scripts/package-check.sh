@@ -17,7 +17,7 @@ files=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
 for f in /usr/bin/varnock /usr/bin/varnock-replay /usr/bin/varnock-synth \
          /usr/lib/varnock/libvarnock_simdongle.so /usr/share/varnock/help/varnock.html \
          /usr/share/man/man1/varnock.1.gz /usr/share/applications/varnock.desktop \
-         /usr/share/icons/hicolor/scalable/apps/varnock.svg /lib/systemd/system/varnock.service \
+         /usr/share/icons/hicolor/scalable/apps/varnock.svg /usr/lib/systemd/system/varnock.service \
          /etc/default/varnock; do
   grep -qx "$f" <<<"$files" || fail "$f not in $deb"
 done
@@ -25,8 +25,9 @@ done
 if grep -E '/(test_|tests/|CMakeFiles)' <<<"$files"; then fail "build files in $deb"; fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
+names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
 for d in libc6 libstdc++6 libqt6core6 libqt6network6 libqt6widgets6 libqt6gui6 librtlsdr0 fonts-liberation fonts-ocr-a; do
-  grep -Eq "(^|, )$d([ ,]|$)" <<<"$depends" || fail "Depends lacks $d: $depends"
+  grep -qxF "$d" <<<"$names" || fail "Depends lacks $d: $depends"
 done
 grep -q 'asan\|ubsan' <<<"$depends" && fail "sanitizer libraries in Depends: $depends"
 [ "$(dpkg-deb -f "$deb" Architecture)" = amd64 ] || fail "not amd64"
