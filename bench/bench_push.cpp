@@ -11,6 +11,7 @@
 
 #include "core/clock.h"
 #include "core/line_sink.h"
+#include "demod/magnitude.h"
 #include "net/push_connector.h"
 #include "receiver/receiver.h"
 #include "synth/scenario.h"
@@ -95,7 +96,7 @@ void BM_TickDeadAggregator(benchmark::State& s) { tick(s, 2); }
 
 } // namespace
 
-BENCHMARK(BM_TickNoAggregator)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_TickTwoAggregators)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_TickDeadAggregator)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TickNoAggregator)->Unit(benchmark::kMillisecond)->Iterations(500)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TickTwoAggregators)->Unit(benchmark::kMillisecond)->Iterations(500)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TickDeadAggregator)->Unit(benchmark::kMillisecond)->Iterations(500)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK_MAIN();

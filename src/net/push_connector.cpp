@@ -2,6 +2,7 @@
 #include "net/push_connector.h"
 
 #include <QHostInfo>
+#include <QMetaObject>
 
 #include <algorithm>
 
@@ -200,18 +201,24 @@ void PushConnector::send(const uint8_t* data, std::size_t n)
 {
     if (!connected_) return;
     ring_.push(data, n);
-    feedSocket();
+    // The socket is fed once after the tick, in large writes, rather than once per frame inside it.
+    if (feedPending_) return;
+    feedPending_ = true;
+    QMetaObject::invokeMethod(this, [this] {
+        feedPending_ = false;
+        feedSocket();
+    }, Qt::QueuedConnection);
 }
 
 void PushConnector::feedSocket()
 {
     if (!connected_) return;
-    uint8_t frame[256];
     // The socket holds little; the ring, where the oldest frames can still be dropped, holds the rest.
-    while (socket_.bytesToWrite() < kSocketBytes) {
-        const std::size_t n = ring_.pop(frame);
-        if (n == 0) break;
-        socket_.write(reinterpret_cast<const char*>(frame), static_cast<qint64>(n));
+    uint8_t chunk[4096];
+    while (socket_.bytesToWrite() < kSocketBytes && ring_.frames() > 0) {
+        std::size_t used = 0;
+        while (ring_.frames() > 0 && used + 256 <= sizeof chunk) used += ring_.pop(chunk + used);
+        socket_.write(reinterpret_cast<const char*>(chunk), static_cast<qint64>(used));
     }
 }
 

@@ -78,7 +78,7 @@ public:
     void start();
 
     bool connected() const { return connected_; }
-    // Queues one frame and hands what the socket has room for; never waits.
+    // Queues one frame; the socket gets what it has room for once control is back in the event loop.
     void send(const uint8_t* data, std::size_t n);
 
     uint64_t dropped() const { return ring_.dropped(); }
@@ -113,6 +113,7 @@ private:
     int connects_ = 0;
     bool connected_ = false;
     bool failureReported_ = false;
+    bool feedPending_ = false;
 };
 
 // All -connect aggregators as one raw sink: frames go to each connected one.
