@@ -3,7 +3,7 @@ BUILD_TEST    := build/test
 BUILD_RELEASE := build/release
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test deps release test-build bench fuzz clean
+.PHONY: run test deps release test-build bench fuzz clean package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -37,6 +37,12 @@ test-build: deps
 test: test-build
 	cd $(BUILD_TEST) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The Debian package varnock_<version>_amd64.deb in this folder, from the release build.
+package: release
+	@cd $(BUILD_RELEASE) && cpack -G DEB >/dev/null
+	@cp $(BUILD_RELEASE)/varnock_*_amd64.deb .
+	@ls varnock_*_amd64.deb
 
 bench:
 	@bash scripts/install-deps.sh --bench

@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build make pkg-config
   qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
   librtlsdr-dev librtlsdr0 libusb-1.0-0-dev zlib1g-dev
-  xvfb xauth fonts-liberation fonts-ocr-a netcat-openbsd
+  xvfb xauth fonts-liberation fonts-ocr-a netcat-openbsd dpkg-dev
   libgtest-dev libbenchmark-dev
   libjs-leaflet chromium python3
 )

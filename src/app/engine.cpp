@@ -27,6 +27,7 @@ Engine::Engine(const Clock* clock, QObject* parent)
     receiver_.tick.setMagnitudeTap(&explorer_.explorer());
     receiver_.rawOutput.setRawSink(&servers_.raw);
     receiver_.rawOutput.setUdpSink(&servers_.udpOut);
+    receiver_.rawOutput.setPushSink(&push_);
 
     datacntr.setInterval(kRoundMs);
     connect(&datacntr, &QTimer::timeout, this, &Engine::datacntrTimer);
@@ -41,12 +42,19 @@ Engine::~Engine()
     receiver_.tick.setMagnitudeTap(nullptr);
     receiver_.rawOutput.setRawSink(nullptr);
     receiver_.rawOutput.setUdpSink(nullptr);
+    receiver_.rawOutput.setPushSink(nullptr);
+    push_.stop();
     lineSink_.target = nullptr;
 }
 
 std::string Engine::openServers(const ServerPortPlan& plan, const QHostAddress& address)
 {
     return servers_.open(plan, address);
+}
+
+void Engine::startPushing(const std::vector<std::string>& targets)
+{
+    for (const std::string& problem : push_.start(targets)) writeLogLine(problem);
 }
 
 bool Engine::startStreaming(const RtlSdrApi& api, rtlsdr_dev_t* device)

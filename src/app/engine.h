@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/explorer_host.h"
 #include "core/clock.h"
@@ -16,6 +17,7 @@
 #include "core/line_sink.h"
 #include "receiver/receiver.h"
 #include "net/net_servers.h"
+#include "net/push_connector.h"
 #include "net/server_port_plan.h"
 #include "streaming/rtlsdr_api.h"
 #include "streaming/sample_buffers.h"
@@ -47,6 +49,10 @@ public:
     // else why the first failing port could not be opened. Opened ports are reported as log lines.
     std::string openServers(const ServerPortPlan& plan, const QHostAddress& address = QHostAddress::Any);
     void closeServers() { servers_.close(); }
+
+    // Connects to each "HOST:PORT" aggregator and keeps at it; a line for each text that is unusable.
+    void startPushing(const std::vector<std::string>& targets);
+    PushConnectors& push() { return push_; }
 
     // Runs the device's asynchronous read on the streaming thread; each full buffer then ticks the
     // receiver once on this thread. False when a thread is still there (join it first).
@@ -107,6 +113,7 @@ private:
     ExplorerHost explorer_;
     LedColours colours_;
     NetServers servers_;
+    PushConnectors push_{[this](const std::string& line) { writeLogLine(line); }};
     SampleBuffers buffers_;
     Notifier notifier_{*this};
     StreamingThread thread_;

@@ -1,9 +1,13 @@
 // varnock: the receiver program - engine and device control under the desktop window or the console view.
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "app/console_view.h"
 #include "app/receiver_program.h"
@@ -37,6 +41,8 @@ const char kHelp[] =
     "  -noweb            no web map server\n"
     "  -30003            30003-style lines on port 30003\n"
     "  -newp             the alternative Mode A/C pulse detector\n"
+    "  -connect=HOST:PORT  send binary raw frames with time stamps to an aggregator\n"
+    "                    listening there (repeatable; reconnects by itself)\n"
     "  -console          the console view even when a display is present (without\n"
     "                    DISPLAY or WAYLAND_DISPLAY the console view is always used)\n"
     "\n"
@@ -50,6 +56,7 @@ const char kHelp[] =
     "The exit status is 1 when the settings could not be saved.\n"
     "\n"
     "--device-count prints the number of dongles the library finds and ends.\n"
+    "--version prints the version and ends.\n"
     "\n";
 
 bool wantsHelp(int argc, char** argv)
@@ -72,10 +79,30 @@ int printDeviceCount()
     return 0;
 }
 
+// A service may start us with standard input (or output) closed. The next descriptor opened would
+// take its number, and the console would then read keys from one of our own sockets.
+void holdStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (got != fd && got >= 0) ::close(got);
+    }
+}
+
+int printVersion()
+{
+    std::printf("varnock %s\n", VARNOCK_VERSION);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    holdStandardDescriptors();
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-version") == 0))
+        return printVersion();
     if (wantsHelp(argc, argv)) {
         std::fputs(kHelp, stdout);
         std::fputs(ConsoleView::keyHelp(), stdout);

@@ -50,6 +50,7 @@ void ReceiverProgram::attach(View& view)
     device_ = std::make_unique<DeviceControl>(*engine_, view, settings_, switches_);
     device_->setListenAddress(setup_.listenAddress);
     device_->applySettings();
+    engine_->startPushing(switches_.valuesOf("connect="));
 
     http_ = std::make_unique<HttpServer>(engine_->receiver(), engine_->ledColours());
     http_->setInputs([this] { return pageInputs(); });

@@ -51,6 +51,18 @@ int Switches::largestNumber(std::string_view prefix, int maxValue) const
     return best;
 }
 
+std::vector<std::string> Switches::valuesOf(std::string_view prefix) const
+{
+    std::vector<std::string> values;
+    std::string_view body;
+    for (std::size_t i = 1; i < args_.size(); ++i) {
+        if (!switchBody(args_[i], body) || body.size() <= prefix.size()) continue;
+        if (equalsIgnoringCase(body.substr(0, prefix.size()), prefix))
+            values.emplace_back(body.substr(prefix.size()));
+    }
+    return values;
+}
+
 void Switches::fillOptions(CommandLineOptions& o) const
 {
     if (has("log")) o.log = true;

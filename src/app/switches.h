@@ -27,6 +27,9 @@ public:
     // "ser=" N, 0..999; -1 for no selection.
     int serial() const { return largestNumber("ser=", 999); }
 
+    // The text after `prefix` (case ignored) of every argument that has it, in order.
+    std::vector<std::string> valuesOf(std::string_view prefix) const;
+
     bool run() const { return has("run"); }
     bool min() const { return has("min"); }
     bool exitDialog() const { return has("exitdialog"); }

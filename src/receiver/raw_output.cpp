@@ -225,6 +225,10 @@ void RawOutput::deliver(const Item& item, Build build)
         const std::size_t n = build(item, format, options_.multilat1, line);
         raw_->sendToRawClient(line, n);
     }
+    if (push_ && push_->rawClientConnected()) {
+        const std::size_t n = build(item, RawFormat::Binary, true, line);
+        push_->sendToRawClient(line, n);
+    }
     if (controls_.sbudpout && udp_) {
         // The receiving instance has its own clock: the binary stamp never travels over UDP.
         const bool withStamp = format == RawFormat::Binary ? false : options_.multilat1;

@@ -46,6 +46,8 @@ public:
     void setList(ListModel* list) { list_ = list; }
     void setRawSink(RawSink* raw) { raw_ = raw; }
     void setUdpSink(UdpSink* udp) { udp_ = udp; }
+    // Aggregators: always binary with the receive-time stamp, whatever the local raw format.
+    void setPushSink(RawSink* push) { push_ = push; }
 
     void emitModeSFrame(const RawFrame& frame) override;
     void emitModeACReply(const ModeACReply& reply) override;
@@ -65,6 +67,7 @@ private:
     ListModel* list_ = nullptr;
     RawSink* raw_ = nullptr;
     UdpSink* udp_ = nullptr;
+    RawSink* push_ = nullptr;
     char lastCode_[5] = {};
 };
 

@@ -2,6 +2,7 @@
 #include "streaming/rtlsdr_api.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -27,10 +28,35 @@ void resolve(void* handle, const char* symbol, Fn& slot)
 
 } // namespace
 
+std::string ownLibraryFile(const std::string& name, const std::string& programDir)
+{
+    if (name.find('/') != std::string::npos || programDir.empty()) return name;
+    for (const char* sub : {"/streaming/simdongle/", "/../lib/varnock/"}) {
+        const std::string file = programDir + sub + name;
+        if (::access(file.c_str(), R_OK) == 0) return file;
+    }
+    return name;
+}
+
+namespace {
+
+std::string programDir()
+{
+    char path[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return {};
+    std::string p(path, static_cast<std::size_t>(n));
+    const std::size_t slash = p.rfind('/');
+    return slash == std::string::npos ? std::string() : p.substr(0, slash);
+}
+
+} // namespace
+
 std::string rtlSdrLibraryFile()
 {
     const char* env = std::getenv(kRtlSdrLibraryEnv);
-    return env != nullptr && *env != '\0' ? std::string(env) : std::string(kRtlSdrLibraryFile);
+    if (env == nullptr || *env == '\0') return kRtlSdrLibraryFile;
+    return ownLibraryFile(env, programDir());
 }
 
 bool libusbAvailable()

@@ -58,8 +58,14 @@ inline constexpr const char* kLibusbLibraryFile = "libusb-1.0.so.0";
 // Names another library to load instead (the simulated dongle).
 inline constexpr const char* kRtlSdrLibraryEnv = "VARNOCK_RTLSDR_LIB";
 
-// The file load() opens: $VARNOCK_RTLSDR_LIB when set and not empty, else librtlsdr.so.0.
+// The file load() opens: $VARNOCK_RTLSDR_LIB when set and not empty, else librtlsdr.so.0. A bare
+// file name in the variable is looked for where our own libraries lie (see ownLibraryFile).
 std::string rtlSdrLibraryFile();
+
+// A bare `name` beside the program in the build tree (streaming/simdongle/) or installed
+// (../lib/varnock/ from the program's folder): the first that exists, else `name` unchanged
+// (the loader's own search). Names with a '/' are returned as they are.
+std::string ownLibraryFile(const std::string& name, const std::string& programDir);
 
 // True when libusb-1.0.so.0 can be loaded; it is unloaded again at once.
 bool libusbAvailable();

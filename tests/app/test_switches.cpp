@@ -107,5 +107,12 @@ TEST(Switches, FlagsAreWholeWordsAndOptionsAreOnlySet)
     EXPECT_FALSE(make({"-log"}).run());
 }
 
+TEST(Switches, RepeatedValuesInOrderWithTheirOwnCase)
+{
+    const Switches sw = make({"-connect=Feed.example:30004", "connect=x:1", "/CONNECT=[::1]:2", "-connect=", "-run"});
+    EXPECT_EQ(sw.valuesOf("connect="), (std::vector<std::string>{"Feed.example:30004", "[::1]:2"}));
+    EXPECT_TRUE(make({}).valuesOf("connect=").empty());
+}
+
 } // namespace
 } // namespace varnock

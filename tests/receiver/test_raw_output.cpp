@@ -229,3 +229,25 @@ TEST(ListLine, ConditionsOnListWindowAndLog)
         EXPECT_EQ(rig.sinks.tcp.size(), 3u);
     }
 }
+
+TEST(RawOutput, AggregatorsGetStampedBinaryWhateverTheLocalFormatAndWithoutALocalClient)
+{
+    Rig rig;
+    rig.options.avr = true; // local clients get text without stamps
+    rig.sinks.connected = false;
+    Recorder push;
+    push.list = &rig.list;
+    rig.out.setPushSink(&push);
+    rig.out.emitModeSFrame(frame("5D1A2B3C1A0001"));
+    rig.out.emitModeACReply(reply("7513"));
+    EXPECT_TRUE(rig.sinks.tcp.empty());
+    EXPECT_EQ(push.tcp, (std::vector<Bytes>{
+                            {0x1A, '2', 0x00, 0x01, 0x1A, 0x1A, 0x2B, 0x3C, 0x4D, 45, 0x5D, 0x1A, 0x1A, 0x2B, 0x3C,
+                             0x1A, 0x1A, 0x00, 0x01},
+                            {0x1A, '1', 0x00, 0x01, 0x1A, 0x1A, 0x2B, 0x3C, 0x4D, 45, 0x75, 0x13},
+                        }));
+
+    push.connected = false; // no aggregator up: nothing is built for it
+    rig.out.emitModeSFrame(frame(kLong));
+    EXPECT_EQ(push.tcp.size(), 2u);
+}

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string>
 
 namespace varnock {
@@ -95,3 +99,28 @@ TEST(RtlSdrLibrary, SystemLibraryLoadsAndCountsDevices)
 
 } // namespace
 } // namespace varnock
+
+// A bare library name is found in the build tree's layout and in the installed one; others pass through.
+TEST(OwnLibraryFile, BuildTreeThenInstalledThenTheLoadersSearch)
+{
+    char tmpl[] = "/tmp/varnock-libdir-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    const std::string root = tmpl;
+    const std::string bin = root + "/bin";
+    for (const std::string& d : {bin, root + "/lib", root + "/lib/varnock", bin + "/streaming", bin + "/streaming/simdongle"})
+        ASSERT_EQ(::mkdir(d.c_str(), 0700), 0) << d;
+    const auto touch = [](const std::string& f) { std::fclose(std::fopen(f.c_str(), "w")); };
+
+    EXPECT_EQ(varnock::ownLibraryFile("libx.so", bin), "libx.so");
+    touch(root + "/lib/varnock/libx.so");
+    EXPECT_EQ(varnock::ownLibraryFile("libx.so", bin), bin + "/../lib/varnock/libx.so");
+    touch(bin + "/streaming/simdongle/libx.so");
+    EXPECT_EQ(varnock::ownLibraryFile("libx.so", bin), bin + "/streaming/simdongle/libx.so");
+    EXPECT_EQ(varnock::ownLibraryFile("./libx.so", bin), "./libx.so");
+    EXPECT_EQ(varnock::ownLibraryFile("libx.so", ""), "libx.so");
+
+    std::remove((bin + "/streaming/simdongle/libx.so").c_str());
+    std::remove((root + "/lib/varnock/libx.so").c_str());
+    for (const std::string& d : {bin + "/streaming/simdongle", bin + "/streaming", bin, root + "/lib/varnock", root + "/lib", root})
+        ::rmdir(d.c_str());
+}
