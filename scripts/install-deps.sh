@@ -11,6 +11,8 @@ packages=(
 )
 # The benchmarks also load the HTTP server with wrk.
 if [ "${1:-}" = "--bench" ]; then packages+=(wrk); fi
+# The soak draws its plot with gnuplot.
+if [ "${1:-}" = "--soak" ]; then packages+=(gnuplot-nox); fi
 
 missing=()
 for p in "${packages[@]}"; do
