@@ -81,15 +81,6 @@ void BM_Magnitudes(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kPairsPerBuffer);
 }
 
-void BM_MagnitudesFused(benchmark::State& state)
-{
-    const auto& b = skyBuffers()[0];
-    std::vector<uint16_t> m(kPairsPerBuffer);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(computeMagnitudesNoiseAndClip(b.data(), m.data(), kPairsPerBuffer));
-    state.SetItemsProcessed(state.iterations() * kPairsPerBuffer);
-}
-
 struct Count final : CandidateSink {
     int n = 0;
     bool onCandidate(RawFrame&) override { return ++n, false; }
@@ -117,7 +108,6 @@ BENCHMARK(BM_TickFast)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAgg
 BENCHMARK(BM_TickAllOutputs)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_TickReference)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Magnitudes)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_MagnitudesFused)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanFast)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanReference)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK_MAIN();

@@ -1,4 +1,4 @@
-// Magnitude and noise passes, apart and fused: simple loops the compiler vectorises; cloned for AVX2 where present.
+// Magnitude and noise passes: simple loops the compiler vectorises; cloned for AVX2 where present.
 #include "demod/magnitude.h"
 
 #include <cmath>
@@ -21,17 +21,6 @@ void computeMagnitudes(const uint8_t* iq, uint16_t* m, int pairs)
     }
 }
 
-namespace {
-
-int noiseOf(uint32_t sum, uint32_t strong, int pairs)
-{
-    if (strong == static_cast<uint32_t>(pairs)) strong /= 2;
-    const double noise = (2.0 * sum) / static_cast<double>(static_cast<uint32_t>(pairs) - strong);
-    return static_cast<int>(std::nearbyint(noise));
-}
-
-} // namespace
-
 VARNOCK_CLONES
 int estimateNoiseAndClip(uint16_t* m, int pairs)
 {
@@ -44,24 +33,9 @@ int estimateNoiseAndClip(uint16_t* m, int pairs)
         strong += weak ? 0u : 1u;
         m[p] = v > kMagnitudeClip ? kMagnitudeClip : v;
     }
-    return noiseOf(sum, strong, pairs);
-}
-
-VARNOCK_CLONES
-int computeMagnitudesNoiseAndClip(const uint8_t* iq, uint16_t* m, int pairs)
-{
-    uint32_t sum = 0;
-    uint32_t strong = 0;
-    for (int p = 0; p < pairs; ++p) {
-        const int i = iq[2 * p] - 128;
-        const int q = iq[2 * p + 1] - 128;
-        const uint16_t v = static_cast<uint16_t>((i < 0 ? -i : i) + (q < 0 ? -q : q));
-        const bool weak = v < 15;
-        sum += weak ? v : 0u;
-        strong += weak ? 0u : 1u;
-        m[p] = v > kMagnitudeClip ? kMagnitudeClip : v;
-    }
-    return noiseOf(sum, strong, pairs);
+    if (strong == static_cast<uint32_t>(pairs)) strong /= 2;
+    const double noise = (2.0 * sum) / static_cast<double>(static_cast<uint32_t>(pairs) - strong);
+    return static_cast<int>(std::nearbyint(noise));
 }
 
 } // namespace varnock

@@ -17,8 +17,4 @@ void computeMagnitudes(const uint8_t* iq, uint16_t* m, int pairs);
 // count first, so its noise is 0.
 int estimateNoiseAndClip(uint16_t* m, int pairs);
 
-// Both of the above in one pass over the samples: m and the result are the same as
-// computeMagnitudes() then estimateNoiseAndClip(), without writing and reading m twice.
-int computeMagnitudesNoiseAndClip(const uint8_t* iq, uint16_t* m, int pairs);
-
 } // namespace varnock

@@ -22,14 +22,9 @@ void ProcessingTick::audiotimerTimer(const uint8_t* readyBuffer)
     if (bracket_) bracket_->beginUpdate();
     if (controls_.sbmodes || controls_.sbmodeac) {
         uint16_t* m = m_.get();
-        if (tap_ && tap_->isLive()) {
-            // The tap sees the magnitudes before clipping.
-            computeMagnitudes(readyBuffer, m, kPairsPerBuffer);
-            tap_->onMagnitudes(m, kPairsPerBuffer);
-            lastNoise = estimateNoiseAndClip(m, kPairsPerBuffer);
-        } else {
-            lastNoise = computeMagnitudesNoiseAndClip(readyBuffer, m, kPairsPerBuffer);
-        }
+        computeMagnitudes(readyBuffer, m, kPairsPerBuffer);
+        if (tap_ && tap_->isLive()) tap_->onMagnitudes(m, kPairsPerBuffer);
+        lastNoise = estimateNoiseAndClip(m, kPairsPerBuffer);
         counters.noiseSum = static_cast<uint16_t>(counters.noiseSum + lastNoise);
         counters.noiseCount = static_cast<uint16_t>(counters.noiseCount + 1);
         if (controls_.sbmodes) {
