@@ -14,6 +14,8 @@ packages=(
 if [ "${1:-}" = "--bench" ]; then packages+=(wrk); fi
 # The fuzz targets need clang and its libFuzzer and sanitizer runtimes.
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev); fi
+# The soak draws its plot with gnuplot.
+if [ "${1:-}" = "--soak" ]; then packages+=(gnuplot-nox); fi
 
 missing=()
 for p in "${packages[@]}"; do

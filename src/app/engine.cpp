@@ -3,6 +3,11 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
 namespace varnock {
 
 namespace {
@@ -84,12 +89,34 @@ void Engine::audiotimerTimer()
     const int ready = buffers_.takeReady();
     if (!tickEnabled_)
         return;
-    receiver_.audiotimerTimer(ready < 0 ? nullptr : buffers_.buffer(ready));
+    if (ready < 0) {
+        receiver_.audiotimerTimer(nullptr);
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    receiver_.audiotimerTimer(buffers_.buffer(ready));
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    tickStats_.recordTick(static_cast<uint32_t>(std::min<int64_t>(us.count(), UINT32_MAX)));
 }
 
 void Engine::datacntrTimer()
 {
     receiver_.datacntrTimer(buffers_.readAndResetBlockCounter());
+
+    const uint64_t missed = buffers_.missedBuffers();
+    if (missed != missedListed_) {
+        writeLogLine("Buffers missed: " + std::to_string(missed - missedListed_));
+        missedListed_ = missed;
+    }
+
+    if (statsPath_.empty() || ++roundsSinceStats_ < kStatsRounds)
+        return;
+    roundsSinceStats_ = 0;
+    const std::string text = tickStats_.takeSummary(buffers_.completedBuffers(), missed);
+    if (!writeFileWhole(statsPath_, text) && !statsFailed_) {
+        statsFailed_ = true;
+        writeLogLine("Stats file " + statsPath_ + " not written: " + std::strerror(errno));
+    }
 }
 
 void Engine::writeLogLine(const std::string& text)

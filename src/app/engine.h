@@ -22,6 +22,7 @@
 #include "streaming/rtlsdr_api.h"
 #include "streaming/sample_buffers.h"
 #include "streaming/streaming_thread.h"
+#include "app/tick_stats.h"
 
 namespace varnock {
 
@@ -77,6 +78,13 @@ public:
     void writeLogLine(const std::string& text);
 
     uint64_t handOffsRun() const { return handOffs_; }
+    // Completed buffers the tick never processed because a newer one was ready first.
+    uint64_t buffersMissed() const { return buffers_.missedBuffers(); }
+
+    // Every kStatsRounds rounds the tick figures (see TickStats) replace the file at `path`;
+    // "" writes none. A failure is put on the list once.
+    static constexpr int kStatsRounds = 30;
+    void setStatsFile(std::string path) { statsPath_ = std::move(path); }
 
     QTimer datacntr;
 
@@ -119,6 +127,11 @@ private:
     StreamingThread thread_;
     bool tickEnabled_ = true;
     uint64_t handOffs_ = 0;
+    uint64_t missedListed_ = 0; // buffersMissed() when the list last said so
+    TickStats tickStats_;
+    std::string statsPath_;
+    int roundsSinceStats_ = 0;
+    bool statsFailed_ = false;
 };
 
 } // namespace varnock

@@ -52,6 +52,7 @@ const char kHelp[] =
     "  VARNOCK_HOME         folder of varnock.ini and the list logs instead of the default\n"
     "                       $XDG_CONFIG_HOME/varnock (~/.config/varnock when that is unset),\n"
     "                       created on first use; a varnock.ini beside the program is moved there once\n"
+    "  VARNOCK_STATS_FILE   rewritten each minute with the tick times and buffers missed\n"
     "\n"
     "The exit status is 1 when the settings could not be saved.\n"
     "\n"

@@ -1,6 +1,8 @@
 // ReceiverProgram: start-up order, the settings' way into the live state and back, and the exit status.
 #include "app/receiver_program.h"
 
+#include <cstdlib>
+
 #include <QCoreApplication>
 
 #include "app/config_values.h"
@@ -37,6 +39,8 @@ ReceiverProgram::ReceiverProgram(Setup setup)
     // The dialog's fields and the home location that local CPR decoding and the status page use.
     ConfigValues dialog;
     loadConfigValues(settings_, dialog, engine_->receiver().home);
+    if (const char* stats = std::getenv("VARNOCK_STATS_FILE"); stats != nullptr && *stats != '\0')
+        engine_->setStatsFile(stats);
 }
 
 ReceiverProgram::~ReceiverProgram()

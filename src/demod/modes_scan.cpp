@@ -3,6 +3,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "demod/magnitude.h"
 
 namespace varnock {
@@ -120,11 +124,20 @@ uint32_t precheck16(const uint16_t* m, int base)
     const V16 g8 = load16(m + base + 8) + one;
     const V16 m9 = load16(m + base + 9);
     const V16 ok = (V16)((m0 > g1) & (m2 > g1) & (m7 > g8) & (m9 > g8));
+#if defined(__SSE2__)
+    // Lanes are all ones or zero: narrowed to bytes, one movemask gives the sixteen bits.
+    typedef uint8_t V8 __attribute__((vector_size(16)));
+    const V8 bytes = __builtin_convertvector(ok, V8);
+    __m128i packed;
+    std::memcpy(&packed, &bytes, sizeof packed);
+    return static_cast<uint32_t>(_mm_movemask_epi8(packed));
+#else
     uint16_t lanes[16];
     std::memcpy(lanes, &ok, sizeof lanes);
     uint32_t mask = 0;
     for (int i = 0; i < 16; ++i) mask |= (lanes[i] & 1u) << i;
     return mask;
+#endif
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // UdpReceiver: datagram reading and the relay to the raw client.
 #include "net/udp_receiver.h"
 
+#include <QVariant>
+
 namespace varnock {
 
 UdpReceiver::UdpReceiver(RawSink& raw, const Controls& controls, Leds& leds)
@@ -11,7 +13,12 @@ UdpReceiver::UdpReceiver(RawSink& raw, const Controls& controls, Leds& leds)
 
 bool UdpReceiver::bind(const QHostAddress& address, quint16 port)
 {
-    return IdUDPServer1.bind(address, port, QAbstractSocket::DontShareAddress);
+    if (!IdUDPServer1.bind(address, port, QAbstractSocket::DontShareAddress))
+        return false;
+    // A sender emits a tick's frames in one burst, a datagram each: hundreds on a busy sky. The
+    // default socket buffer holds a few hundred small datagrams and drops the rest unseen.
+    IdUDPServer1.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kSocketBufferBytes));
+    return true;
 }
 
 void UdpReceiver::onReadyRead()

@@ -19,6 +19,8 @@ class UdpReceiver final : public QObject {
 public:
     // Larger than any UDP payload (65,507 bytes over IPv4, 65,527 over IPv6).
     static constexpr std::size_t kBufferBytes = 65536;
+    // Asked of the kernel, which may give less (net.core.rmem_max).
+    static constexpr int kSocketBufferBytes = 4 << 20;
 
     UdpReceiver(RawSink& raw, const Controls& controls, Leds& leds);
 

@@ -59,6 +59,8 @@ int SampleBuffers::takeReady() noexcept
     const uint64_t c = completed_.load(std::memory_order_seq_cst);
     if (c == taken_)
         return -1;
+    if (c - taken_ > 1)
+        missed_.fetch_add(c - taken_ - 1, std::memory_order_relaxed);
     taken_ = c;
     return bufferOfCompletion(c);
 }

@@ -33,9 +33,9 @@ public:
 // When the tick is late
 //   Completions that arrive while a hand-off is pending send no further notification: the next
 //   takeReady() returns only the newest completed buffer and the ones before it are dropped, never
-//   queued. While the main thread reads the ready buffer the streaming thread fills the next one,
-//   and the one after that; only then is the ready buffer written again. That leaves about 1 s at
-//   2 Msps: a tick that runs later than that may read a buffer that is being overwritten. There is
+//   queued; they are counted (missedBuffers()). While the main thread reads the ready buffer the
+//   streaming thread fills the next one, and the one after that; only then is the ready buffer
+//   written again. That leaves about 1 s at 2 Msps: a tick that runs later than that may read a buffer that is being overwritten. There is
 //   no guard against it; the design relies on timing, the tick being far quicker than a buffer.
 class SampleBuffers {
 public:
@@ -71,6 +71,10 @@ public:
     std::size_t fillOffset() const noexcept { return fillOffset_.load(std::memory_order_relaxed); }
     uint64_t completedBuffers() const noexcept { return completed_.load(std::memory_order_seq_cst); }
 
+    // Completed buffers that takeReady() skipped because a newer one had completed: each one is
+    // half a second of sky the tick never saw. Counted by takeReady(), so it lags until the next one.
+    uint64_t missedBuffers() const noexcept { return missed_.load(std::memory_order_relaxed); }
+
 private:
     void completeBuffer() noexcept;
 
@@ -88,6 +92,8 @@ private:
 
     // Main thread only: the completion count seen by the last takeReady().
     uint64_t taken_ = 0;
+    // Written by takeReady() only; atomic so that any thread may read it.
+    std::atomic<uint64_t> missed_{0};
 };
 
 } // namespace varnock

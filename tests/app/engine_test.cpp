@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -95,6 +98,52 @@ TEST_F(EngineTest, LateTickIsCoalescedOntoTheNewestBuffer)
     EXPECT_EQ(firstMagnitude(), 2 * 22);
     drainPostedEvents();
     EXPECT_EQ(engine->handOffsRun(), 2u);
+}
+
+TEST_F(EngineTest, SkippedBuffersAreListedOnceAndWrittenToTheStatsFile)
+{
+    std::vector<std::string> lines;
+    QObject::connect(engine.get(), &Engine::logLine, [&](const QString& t) { lines.push_back(t.toStdString()); });
+    const std::string path = ::testing::TempDir() + "varnock_engine_stats.txt";
+    std::remove(path.c_str());
+    engine->setStatsFile(path);
+
+    completeFromThread(4, 140); // one tick on the newest: three missed
+    ASSERT_TRUE(waitUntil([&] { return buffersTicked() == 1; }));
+    drainPostedEvents();
+    EXPECT_EQ(engine->buffersMissed(), 3u);
+    engine->datacntrTimer();
+    engine->datacntrTimer(); // nothing new: no second line
+    EXPECT_EQ(lines, std::vector<std::string>{"Buffers missed: 3"});
+
+    for (int r = 2; r < Engine::kStatsRounds - 1; ++r)
+        engine->datacntrTimer();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    engine->datacntrTimer();
+
+    auto readStats = [&] {
+        QFile f(QString::fromStdString(path));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll().toStdString();
+    };
+    std::string text = readStats();
+    const auto median = text.find("tick_median_us ");
+    ASSERT_NE(median, std::string::npos);
+    const std::string us = text.substr(median + 15, text.find('\n', median) - median - 15);
+    EXPECT_EQ(text, "buffers_completed 4\nbuffers_missed 3\nticks 1\nwindow_ticks 1\ntick_median_us " + us +
+                        "\ntick_worst_us " + us + "\n");
+
+    // The next window starts empty; the totals carry on.
+    completeFromThread(1, 150);
+    ASSERT_TRUE(waitUntil([&] { return buffersTicked() == 2; }));
+    drainPostedEvents();
+    for (int r = 0; r < Engine::kStatsRounds; ++r)
+        engine->datacntrTimer();
+    text = readStats();
+    EXPECT_EQ(text.substr(0, text.find("tick_median_us")),
+              "buffers_completed 5\nbuffers_missed 3\nticks 2\nwindow_ticks 1\n");
+    EXPECT_EQ(lines.size(), 1u);
+    std::remove(path.c_str());
 }
 
 TEST_F(EngineTest, HandOffWithNothingReadyDoesNotTick)

@@ -76,6 +76,19 @@ TEST_F(UdpRelayTest, DatagramsReachTheRawClientByteForByte)
     EXPECT_TRUE(log.empty());
 }
 
+// A busy tick sends its frames back to back before the receiver's event loop runs again.
+TEST_F(UdpRelayTest, BurstOfATicksFramesArrivesWhole)
+{
+    constexpr int kFrames = 1500;
+    ASSERT_TRUE(connectRawClient());
+    const QByteArray frame("*8D4840D6202CC371C32CE0576098;\r\n");
+    for (int i = 0; i < kFrames; ++i)
+        sendDatagram(frame); // no events run meanwhile
+    ASSERT_TRUE(client.waitFor(kFrames * frame.size()));
+    drainPostedEvents();
+    EXPECT_EQ(udp.datagramsRead(), uint64_t(kFrames));
+}
+
 TEST_F(UdpRelayTest, IgnoredWhileSendUdpIsDown)
 {
     ASSERT_TRUE(connectRawClient());

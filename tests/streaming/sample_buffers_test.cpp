@@ -157,5 +157,26 @@ TEST(SampleBuffers, LateConsumerGetsOneNotificationAndTheNewestBuffer)
     EXPECT_EQ(sb.takeReady(), -1);
 }
 
+TEST(SampleBuffers, CountsEveryBufferTheConsumerSkipped)
+{
+    SampleBuffers sb;
+    EXPECT_EQ(sb.takeReady(), -1);
+    feedBlocks(sb, 250);
+    EXPECT_EQ(sb.takeReady(), 0);
+    EXPECT_EQ(sb.missedBuffers(), 0u); // one at a time: nothing missed
+
+    // Four completions before the next take: the newest is read, three are lost.
+    feedBlocks(sb, 4 * 250);
+    EXPECT_EQ(sb.missedBuffers(), 0u); // counted when the consumer sees it
+    EXPECT_EQ(sb.takeReady(), 1);
+    EXPECT_EQ(sb.missedBuffers(), 3u);
+    EXPECT_EQ(sb.takeReady(), -1);
+    EXPECT_EQ(sb.missedBuffers(), 3u);
+
+    feedBlocks(sb, 2 * 250 + 100);
+    EXPECT_EQ(sb.takeReady(), 0);
+    EXPECT_EQ(sb.missedBuffers(), 4u);
+}
+
 } // namespace
 } // namespace varnock

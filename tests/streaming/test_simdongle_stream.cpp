@@ -108,15 +108,21 @@ private:
     std::thread thread_;
 };
 
-std::vector<uint8_t> scenarioBuffer(bool modeAC, uint64_t seed, uint64_t n)
+// aircraft: 0 the demo sky, else the busy sky with that many aircraft.
+std::vector<uint8_t> scenarioBuffer(bool modeAC, uint64_t seed, uint64_t n, int aircraft = 0)
 {
     std::vector<uint8_t> out(kBufferBytes);
     if (modeAC) {
         synth::ModeACScenarioParams p;
         p.seed = seed;
         synth::ModeACScenario(p).renderBuffer(n, out.data());
-    } else {
+    } else if (aircraft == 0) {
         synth::Scenario(synth::demoSkyParams(seed)).renderBuffer(n, out.data());
+    } else {
+        synth::ScenarioParams p = synth::busySkyParams(seed);
+        p.groundCount = p.groundCount * aircraft / p.aircraftCount;
+        p.aircraftCount = aircraft;
+        synth::Scenario(p).renderBuffer(n, out.data());
     }
     return out;
 }
@@ -127,11 +133,15 @@ TEST_F(SimDongleStream, ScenarioSourcesDeliverTheirBuffersUntilCancelled)
         const char* source;
         uint32_t rate;
         bool modeAC;
+        int aircraft = 0;
     };
     const Case cases[] = {
         {"demo", 2'000'000, false},
         {"demo", 2'068'965, true}, // the demo follows the program into Mode A/C
         {"modeac", 2'000'000, true},
+        {"busy", 2'000'000, false, 100},
+        {"busy2000", 2'000'000, false, 2000},
+        {"busy2000", 2'068'965, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.source) + " at " + std::to_string(c.rate));
@@ -154,8 +164,10 @@ TEST_F(SimDongleStream, ScenarioSourcesDeliverTheirBuffersUntilCancelled)
         EXPECT_EQ(r.callsAfterCancel, 0u);
         EXPECT_EQ(r.lengths, std::vector<uint32_t>{8192});
         ASSERT_EQ(r.bytes.size(), 2 * kBufferBytes);
-        EXPECT_TRUE(std::equal(r.bytes.begin(), r.bytes.begin() + kBufferBytes, scenarioBuffer(c.modeAC, 3, 0).begin()));
-        EXPECT_TRUE(std::equal(r.bytes.begin() + kBufferBytes, r.bytes.end(), scenarioBuffer(c.modeAC, 3, 1).begin()));
+        EXPECT_TRUE(std::equal(r.bytes.begin(), r.bytes.begin() + kBufferBytes,
+                               scenarioBuffer(c.modeAC, 3, 0, c.aircraft).begin()));
+        EXPECT_TRUE(std::equal(r.bytes.begin() + kBufferBytes, r.bytes.end(),
+                               scenarioBuffer(c.modeAC, 3, 1, c.aircraft).begin()));
     }
 }
 

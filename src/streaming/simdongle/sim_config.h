@@ -11,7 +11,7 @@
 //   VARNOCK_SIM_<i>_FMIN, _FMAX          accepted centre frequencies in Hz, inclusive
 //   VARNOCK_SIM_<i>_GAPMIN, _GAPMAX      refused band inside them, inclusive (GAPMAX < GAPMIN: none)
 //   VARNOCK_SIM_<i>_EEPROM     file backing the 256-byte EEPROM; "none" = a dongle without EEPROM
-//   VARNOCK_SIM_SOURCE         "demo" (default), "modeac" or the path of an 8-bit I/Q file (looped)
+//   VARNOCK_SIM_SOURCE         "demo" (default), "modeac", "busy", "busy2000" or the path of an 8-bit I/Q file (looped)
 //   VARNOCK_SIM_PACE           "real" (default) or "fast"
 //   VARNOCK_SIM_SEED           scenario seed, default 1
 //   VARNOCK_SIM_<i>_SOURCE, VARNOCK_SIM_<i>_SEED   per-device overrides of the two above

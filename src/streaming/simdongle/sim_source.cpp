@@ -21,9 +21,21 @@ bool nearerModeAC(uint32_t rate)
 
 } // namespace
 
+SampleSource::Kind SampleSource::kindOf(const std::string& source)
+{
+    if (source == "demo")
+        return Kind::Demo;
+    if (source == "modeac")
+        return Kind::ModeAC;
+    if (source == "busy")
+        return Kind::Busy;
+    if (source == "busy2000")
+        return Kind::Busy2000;
+    return Kind::File;
+}
+
 SampleSource::SampleSource(std::string source, uint64_t seed)
-    : kind_(source == "demo" ? Kind::Demo : source == "modeac" ? Kind::ModeAC : Kind::File),
-      path_(std::move(source)), seed_(seed)
+    : kind_(kindOf(source)), path_(std::move(source)), seed_(seed)
 {
 }
 
@@ -93,6 +105,19 @@ bool SampleSource::fillFromFile(uint8_t* out, size_t n)
     return true;
 }
 
+synth::ScenarioParams SampleSource::modeSParams() const
+{
+    if (kind_ == Kind::Demo)
+        return synth::demoSkyParams(seed_);
+    synth::ScenarioParams p = synth::busySkyParams(seed_);
+    if (kind_ == Kind::Busy2000) {
+        // Twenty times the aircraft, the same share of them on the ground.
+        p.aircraftCount *= 20;
+        p.groundCount *= 20;
+    }
+    return p;
+}
+
 void SampleSource::renderNext(uint32_t sampleRate)
 {
     // Scenarios are large; they are built on first use, on the reading thread, once per device.
@@ -109,7 +134,7 @@ void SampleSource::renderNext(uint32_t sampleRate)
         modeAC_->renderBuffer(nextModeAC_++, rendered_.data());
     } else {
         if (!modeS_)
-            modeS_ = std::make_unique<synth::Scenario>(synth::demoSkyParams(seed_));
+            modeS_ = std::make_unique<synth::Scenario>(modeSParams());
         modeS_->renderBuffer(nextModeS_++, rendered_.data());
     }
     taken_ = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 namespace varnock::synth {
+struct ScenarioParams;
 class Scenario;
 class ModeACScenario;
 } // namespace varnock::synth
@@ -16,7 +17,8 @@ class ModeACScenario;
 namespace varnock::sim {
 
 // "demo": the Mode-S sky, or the Mode A/C sky while the rate is nearer 2,068,965 than 2,000,000 S/s.
-// "modeac": always the Mode A/C sky. Anything else names an 8-bit I/Q file that loops at its end.
+// "modeac": always the Mode A/C sky. "busy" and "busy2000": the busy Mode-S sky with its hundred
+// aircraft or twenty times that, switching to Mode A/C as "demo" does. Anything else names an 8-bit I/Q file that loops at its end.
 // Not thread-safe; the device serialises its readers.
 class SampleSource {
 public:
@@ -33,7 +35,9 @@ public:
     void fillCounter(uint8_t* out, size_t n);
 
 private:
-    enum class Kind : uint8_t { Demo, ModeAC, File };
+    enum class Kind : uint8_t { Demo, ModeAC, Busy, Busy2000, File };
+    static Kind kindOf(const std::string& source);
+    synth::ScenarioParams modeSParams() const;
     bool fillFromFile(uint8_t* out, size_t n);
     void renderNext(uint32_t sampleRate);
 
