@@ -5,29 +5,10 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-#include <zlib.h>
-
+#include "net/deflate.h"
 #include "receiver/receiver.h"
 
 namespace varnock {
-
-QByteArray deflateRaw(std::string_view data)
-{
-    z_stream zs{};
-    if (deflateInit2(&zs, 1, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK) return {};
-    QByteArray out;
-    out.resize(static_cast<qsizetype>(deflateBound(&zs, static_cast<uLong>(data.size()))));
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    zs.avail_in = static_cast<uInt>(data.size());
-    zs.next_out = reinterpret_cast<Bytef*>(out.data());
-    zs.avail_out = static_cast<uInt>(out.size());
-    const int rc = deflate(&zs, Z_FINISH);
-    const auto written = static_cast<qsizetype>(zs.total_out);
-    deflateEnd(&zs);
-    if (rc != Z_STREAM_END) return {};
-    out.resize(written);
-    return out;
-}
 
 HttpServer::HttpServer(Receiver& rx, LedColours& colours, QObject* parent) : HttpServer(rx, colours, Limits{}, parent) {}
 

@@ -8,14 +8,13 @@
 
 #include "core/controls.h"
 #include "flights/http_tables.h"
+#include "net/deflate.h"
 #include "net/guarded_http_server.h"
 
 namespace varnock {
 
 class Receiver;
 
-// Raw DEFLATE (no zlib or gzip wrapper) at the fastest level, as the clients inflate it.
-QByteArray deflateRaw(std::string_view data);
 
 class HttpServer final : public GuardedHttpServer {
     Q_OBJECT

@@ -4,30 +4,11 @@
 #include <QFile>
 #include <QHttpServerRequest>
 
-#include <zlib.h>
-
 #include "flights/aircraft_json.h"
+#include "net/deflate.h"
 #include "receiver/receiver.h"
 
 namespace varnock {
-
-QByteArray gzipCompress(const QByteArray& data)
-{
-    z_stream zs{};
-    if (deflateInit2(&zs, 1, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) return {};
-    QByteArray out;
-    out.resize(static_cast<qsizetype>(deflateBound(&zs, static_cast<uLong>(data.size())) + 32));
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    zs.avail_in = static_cast<uInt>(data.size());
-    zs.next_out = reinterpret_cast<Bytef*>(out.data());
-    zs.avail_out = static_cast<uInt>(out.size());
-    const int rc = deflate(&zs, Z_FINISH);
-    const auto written = static_cast<qsizetype>(zs.total_out);
-    deflateEnd(&zs);
-    if (rc != Z_STREAM_END) return {};
-    out.resize(written);
-    return out;
-}
 
 bool acceptsGzip(const QByteArray& acceptEncoding)
 {
@@ -137,7 +118,7 @@ GuardedHttpServer::Response WebServer::serve(const QHttpServerRequest& request, 
     }
     // Tiny bodies gain nothing from compression.
     if (doc.body.size() > 256 && acceptsGzip(request.value("Accept-Encoding"))) {
-        if (doc.gzip.isEmpty()) doc.gzip = gzipCompress(doc.body);
+        if (doc.gzip.isEmpty()) doc.gzip = deflateFast(std::string_view(doc.body.constData(), static_cast<std::size_t>(doc.body.size())), DeflateWrapper::Gzip);
         if (!doc.gzip.isEmpty()) {
             r.headers.emplaceBack("Content-Encoding", "gzip");
             r.body = doc.gzip;
