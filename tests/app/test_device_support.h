@@ -77,7 +77,9 @@ inline int freePortBase()
 {
     // Below the kernel's ephemeral range (32768 up by default): a client socket of a test running
     // beside this one can take a port there between this check and the START that opens it.
-    static int next = 20000 + static_cast<int>(getpid() % 600) * 20;
+    // Tests started together have neighbouring process ids: spread their first slots 37 apart, so
+    // one test's next few bases are not the next test's first ones.
+    static int next = 20000 + static_cast<int>((getpid() * 37) % 600) * 20;
     for (int tries = 0; tries < 400; ++tries) {
         const int base = next;
         next += 20;
