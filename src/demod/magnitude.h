@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "demod/vector_level.h"
+
 namespace varnock {
 
 constexpr int kPairsPerBuffer = 1024000;
@@ -16,5 +18,11 @@ void computeMagnitudes(const uint8_t* iq, uint16_t* m, int pairs);
 // noise = round_half_even(2 * sum / (pairs - strong)); an all-strong buffer halves the strong
 // count first, so its noise is 0.
 int estimateNoiseAndClip(uint16_t* m, int pairs);
+
+// Both passes above in one, for the Mode-S scan: m8[p] = min(|I - 128| + |Q - 128|, 181), and
+// the same noise estimate. Reads the I/Q bytes once and writes bytes, not 16-bit values.
+int clippedMagnitudesWithNoise(const uint8_t* iq, uint8_t* m8, int pairs);
+// The same with a chosen kernel; the level must be available on this CPU (vector_level.h).
+int clippedMagnitudesWithNoise(VectorLevel level, const uint8_t* iq, uint8_t* m8, int pairs);
 
 } // namespace varnock

@@ -28,15 +28,17 @@ public:
 // Plain form, in the order of the samples, leaving at the first failure.
 bool preambleAt(const uint16_t* m, int k);
 
-// The fast scan (vector pre-check, identical results). m must hold kPairsPerBuffer values
-// clipped to 181, plus nothing beyond: no read past index 1,023,998.
-void scanModeS(const uint16_t* m, CandidateSink& sink);
+// The fast scan on byte magnitudes (clippedMagnitudesWithNoise): the preamble test runs as vectors
+// over 4096 positions at a time, then the passing positions are walked in order. Same frames as
+// the plain scan on the same values; no read past index 1,023,998.
+void scanModeS(const uint8_t* m, CandidateSink& sink);
 
-// The plain scan, position by position: the oracle of the fast one.
+// The plain scan, position by position, on 16-bit magnitudes clipped to 181: the oracle.
 void scanModeSReference(const uint16_t* m, CandidateSink& sink);
 
 // Slices, filters and sizes the candidate whose preamble starts at k (d = k + 16 < kScanLimit).
 // Returns false when the df is not one of 0, 4, 5, 11, 16..21 or a short frame's bytes 4-6 are zero.
 bool sliceCandidate(const uint16_t* m, int k, RawFrame& f);
+bool sliceCandidate(const uint8_t* m, int k, RawFrame& f);
 
 } // namespace varnock

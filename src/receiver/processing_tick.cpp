@@ -8,7 +8,7 @@
 namespace varnock {
 
 ProcessingTick::ProcessingTick(AircraftTable& table, const Controls& controls)
-    : table_(table), controls_(controls), m_(new uint16_t[kPairsPerBuffer]())
+    : table_(table), controls_(controls), m_(new uint16_t[kPairsPerBuffer]()), m8_(new uint8_t[kPairsPerBuffer]())
 {
 }
 
@@ -20,21 +20,31 @@ void ProcessingTick::audiotimerTimer(const uint8_t* readyBuffer)
     if (++counters.bufferCounterLow == 0) ++counters.bufferCounterHigh;
 
     if (bracket_) bracket_->beginUpdate();
-    if (controls_.sbmodes || controls_.sbmodeac) {
+    if (controls_.sbmodes && !referenceScan_) {
+        // The explorer wants the values before clipping; only then are 16-bit magnitudes made.
+        if (tap_ && tap_->isLive()) {
+            computeMagnitudes(readyBuffer, m_.get(), kPairsPerBuffer);
+            tap_->onMagnitudes(m_.get(), kPairsPerBuffer);
+        }
+        lastNoise = clippedMagnitudesWithNoise(readyBuffer, m8_.get(), kPairsPerBuffer);
+        countNoise();
+        scanModeS(m8_.get(), *this);
+    } else if (controls_.sbmodes || controls_.sbmodeac) {
         uint16_t* m = m_.get();
         computeMagnitudes(readyBuffer, m, kPairsPerBuffer);
         if (tap_ && tap_->isLive()) tap_->onMagnitudes(m, kPairsPerBuffer);
         lastNoise = estimateNoiseAndClip(m, kPairsPerBuffer);
-        counters.noiseSum = static_cast<uint16_t>(counters.noiseSum + lastNoise);
-        counters.noiseCount = static_cast<uint16_t>(counters.noiseCount + 1);
-        if (controls_.sbmodes) {
-            if (referenceScan_) scanModeSReference(m, *this);
-            else scanModeS(m, *this);
-        } else if (modeac_) {
-            modeac_->scan(m, lastNoise);
-        }
+        countNoise();
+        if (controls_.sbmodes) scanModeSReference(m, *this);
+        else if (modeac_) modeac_->scan(m, lastNoise);
     }
     if (bracket_) bracket_->endUpdate();
+}
+
+void ProcessingTick::countNoise()
+{
+    counters.noiseSum = static_cast<uint16_t>(counters.noiseSum + lastNoise);
+    counters.noiseCount = static_cast<uint16_t>(counters.noiseCount + 1);
 }
 
 bool ProcessingTick::onCandidate(RawFrame& f)

@@ -31,10 +31,12 @@ public:
     void audiotimerTimer(const uint8_t* readyBuffer);
 
     int lastNoise = 0;
-    const uint16_t* magnitudes() const { return m_.get(); }
+    // The clipped magnitudes the last Mode-S scan read (not filled by the plain scan or Mode A/C).
+    const uint8_t* magnitudes() const { return m8_.get(); }
 
 private:
     bool onCandidate(RawFrame& f) override;
+    void countNoise();
 
     AircraftTable& table_;
     const Controls& controls_;
@@ -43,7 +45,8 @@ private:
     MagnitudeTap* tap_ = nullptr;
     ModeACScanner* modeac_ = nullptr;
     bool referenceScan_ = false;
-    std::unique_ptr<uint16_t[]> m_;
+    std::unique_ptr<uint16_t[]> m_;  // 16-bit: the explorer, Mode A/C and the plain scan
+    std::unique_ptr<uint8_t[]> m8_;  // bytes: the Mode-S scan
 };
 
 } // namespace varnock
