@@ -9,6 +9,7 @@
 #include "receiver/receiver.h"
 #include "demod/magnitude.h"
 #include "demod/modes_scan.h"
+#include "demod/vector_level.h"
 #include "synth/scenario.h"
 
 using namespace varnock;
@@ -63,6 +64,7 @@ void tick(benchmark::State& state, bool reference, bool outputs = false)
     }
     state.counters["frames/buffer"] = benchmark::Counter(static_cast<double>(accepted) / static_cast<double>(state.iterations()));
     state.counters["aircraft"] = rx.table.countInUse();
+    state.SetLabel(vectorLevelName(bestVectorLevel()));
     state.SetItemsProcessed(state.iterations() * kPairsPerBuffer);
 }
 
