@@ -2,10 +2,8 @@
 #include "app/console_view.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 #include "app/controls_actions.h"
 #include "app/device_control.h"
 #include "app/engine.h"
+#include "app/quit_signals.h"
 
 namespace varnock {
 
@@ -28,21 +27,6 @@ void restoreTerminal()
         tcsetattr(g_terminalFd, TCSANOW, &g_savedTerminal);
         g_terminalFd = -1;
     }
-}
-
-// Self-pipe: the handler only writes one byte; the event loop does the rest.
-int g_signalPipe[2] = {-1, -1};
-volatile sig_atomic_t g_signals = 0;
-
-void onSignalHandler(int)
-{
-    g_signals = g_signals + 1;
-    if (g_signals >= 3) { // the clean end is stuck: give up at once
-        if (g_terminalFd >= 0) tcsetattr(g_terminalFd, TCSANOW, &g_savedTerminal);
-        _exit(130);
-    }
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
 }
 
 bool allDigits(const std::string& s)
@@ -96,26 +80,7 @@ void ConsoleView::startInput()
 
 void ConsoleView::installSignalHandlers()
 {
-    if (g_signalPipe[0] < 0) {
-        if (::pipe(g_signalPipe) != 0) return;
-        for (int fd : g_signalPipe) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
-    }
-    struct sigaction sa = {};
-    sa.sa_handler = onSignalHandler;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    signals_ = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-    connect(signals_.get(), &QSocketNotifier::activated, this, &ConsoleView::onSignal);
-}
-
-void ConsoleView::onSignal()
-{
-    char buf[16];
-    [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], buf, sizeof buf);
-    Q_EMIT quitRequested();
+    signals_ = std::make_unique<QuitSignals>([this] { Q_EMIT quitRequested(); }, restoreTerminal);
 }
 
 void ConsoleView::onInput()
@@ -289,8 +254,8 @@ bool ConsoleView::readLine(std::string& line)
 {
     line.clear();
     for (;;) {
-        pollfd fds[2] = {{inputFd_, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
-        const int nfds = g_signalPipe[0] >= 0 ? 2 : 1;
+        pollfd fds[2] = {{inputFd_, POLLIN, 0}, {QuitSignals::pendingFd(), POLLIN, 0}};
+        const int nfds = fds[1].fd >= 0 ? 2 : 1;
         if (::poll(fds, static_cast<nfds_t>(nfds), -1) < 0) {
             if (errno == EINTR) continue;
             return false;

@@ -17,6 +17,7 @@ namespace varnock {
 
 class DeviceControl;
 class Engine;
+class QuitSignals;
 
 class ConsoleView final : public QObject, public View {
     Q_OBJECT
@@ -66,7 +67,6 @@ private:
     // One line typed by the user; false at end of input.
     bool readLine(std::string& line);
     void onInput();
-    void onSignal();
     void remember();
 
     Engine& engine_;
@@ -74,7 +74,7 @@ private:
     int inputFd_;
     DeviceControl* device_ = nullptr;
     std::unique_ptr<QSocketNotifier> input_;
-    std::unique_ptr<QSocketNotifier> signals_;
+    std::unique_ptr<QuitSignals> signals_;
     QTimer poll_;
     std::vector<std::string> printed_;
     unsigned printedRevision_ = ~0u;

@@ -7,12 +7,12 @@
 #include <cstdlib>
 
 #include "app/device_control.h"
+#include "app/quit_signals.h"
 #include "gui/config_dialog.h"
 #include "gui/explorer_link.h"
 #include "gui/gui_view.h"
 #include "gui/hint_style.h"
 #include "gui/main_window.h"
-#include "gui/quit_signals.h"
 #include "gui/screenshots.h"
 #include "gui/sisex_screenshots.h"
 #include "gui/sisex_window.h"

@@ -1,10 +1,16 @@
 // Console view: which list lines are new, terminal text, answers typed on the input, keys.
 #include "app/console_view.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
+#include "app/quit_signals.h"
 #include "test_device_support.h"
 
 namespace varnock {
@@ -99,6 +105,50 @@ TEST_F(ConsoleFixture, QuestionsAreAnsweredOnTheInputAndEndOfInputIsNo)
     const std::string out = output();
     EXPECT_NE(out.find("varnock: Are you sure to exit? [y/n] "), std::string::npos);
     EXPECT_NE(out.find("Still there?"), std::string::npos);
+}
+
+TEST_F(ConsoleFixture, CtrlCWhileAQuestionWaitsIsNoAndStillEndsTheProgram)
+{
+    int quits = 0;
+    QObject::connect(view.get(), &ConsoleView::quitRequested, [&] { ++quits; });
+    view->installSignalHandlers();
+    type("y\n");
+    std::raise(SIGINT);
+    EXPECT_FALSE(view->askYesNo("Are you sure to exit?", "varnock", true));
+    EXPECT_TRUE(test::waitUntil([&] { return quits == 1; }));
+}
+
+// A stuck end cut short by a third signal still gives the terminal back as the user had it.
+TEST_F(ConsoleFixture, TheThirdSignalEndsAtOnceWithTheTerminalGivenBack)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const int tty = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(tty, 0);
+    termios before{};
+    ASSERT_EQ(::tcgetattr(tty, &before), 0);
+    EXPECT_EXIT(
+        {
+            ConsoleView console(*engine, out_, tty);
+            console.startInput();
+            console.installSignalHandlers();
+            termios raw{};
+            if (::tcgetattr(tty, &raw) != 0 || (raw.c_lflag & ICANON) != 0) _exit(1); // never went raw
+            for (int i = 0; i < 3; ++i) std::raise(SIGTERM);
+        },
+        ::testing::ExitedWithCode(130), "");
+    // The child's first signals went into the pipe this process shares with it.
+    pollfd pending{QuitSignals::pendingFd(), POLLIN, 0};
+    char bytes[16];
+    while (::poll(&pending, 1, 0) == 1 && ::read(pending.fd, bytes, sizeof bytes) > 0) {
+    }
+    termios after{};
+    ASSERT_EQ(::tcgetattr(tty, &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    ::close(tty);
+    ::close(master);
 }
 
 TEST_F(ConsoleFixture, ReprogrammingDialogTakesEightDigitsKeepingTheFirst)

@@ -7,12 +7,12 @@
 
 #include <csignal>
 
+#include "app/quit_signals.h"
 #include "app/view_choice.h"
 #include "gui/colour.h"
 #include "gui/frequency_digits.h"
 #include "gui/help_page.h"
 #include "gui/led_indicator.h"
-#include "gui/quit_signals.h"
 #include "gui_test_support.h"
 
 namespace varnock::test {

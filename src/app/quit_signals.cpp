@@ -1,5 +1,5 @@
 // QuitSignals: the handler only writes a byte to a pipe; the event loop does the rest.
-#include "gui/quit_signals.h"
+#include "app/quit_signals.h"
 
 #include <csignal>
 
@@ -12,24 +12,30 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 volatile sig_atomic_t g_count = 0;
+void (*volatile g_beforeForcedExit)() = nullptr;
 
 void onSignalHandler(int)
 {
     g_count = g_count + 1;
-    if (g_count >= 3) _exit(130); // the clean end is stuck
+    if (g_count >= 3) { // the clean end is stuck
+        if (void (*hook)() = g_beforeForcedExit) hook();
+        _exit(130);
+    }
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
 }
 
 } // namespace
 
-QuitSignals::QuitSignals(std::function<void()> quit, QObject* parent) : QObject(parent), quit_(std::move(quit))
+QuitSignals::QuitSignals(std::function<void()> quit, void (*beforeForcedExit)(), QObject* parent)
+    : QObject(parent), quit_(std::move(quit))
 {
     if (g_pipe[0] < 0) {
         if (::pipe(g_pipe) != 0) return;
         for (int fd : g_pipe) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
     }
+    g_beforeForcedExit = beforeForcedExit;
     struct sigaction sa = {};
     sa.sa_handler = onSignalHandler;
     sigemptyset(&sa.sa_mask);
@@ -45,6 +51,12 @@ QuitSignals::~QuitSignals()
     notifier_.reset();
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
+    g_beforeForcedExit = nullptr;
+}
+
+int QuitSignals::pendingFd()
+{
+    return g_pipe[0];
 }
 
 void QuitSignals::onSignal()
