@@ -8,6 +8,8 @@
 
 #include "demod/vector_level.h"
 
+#include <cstring>
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define VARNOCK_X86_KERNELS 1
@@ -24,14 +26,26 @@ constexpr int kGaps[12] = {1, 3, 4, 5, 6, 8, 10, 11, 12, 13, 14, 15};
 
 uint64_t preambleWordPortable(const uint8_t* m, int base)
 {
+    // Compiler vectors (NEON, SSE2 or scalar code, whatever the target has), 16 positions a step.
+    typedef uint8_t V __attribute__((vector_size(16)));
+    const auto load = [](const uint8_t* p) {
+        V v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    };
+    const auto vmin = [](V a, V b) { return a < b ? a : b; };
+    const auto vmax = [](V a, V b) { return a > b ? a : b; };
     uint64_t word = 0;
-    for (int i = 0; i < 64; ++i) {
-        const uint8_t* p = m + base + i;
-        int hi = 255;
-        int lo = 0;
-        for (int o : kPulses) hi = p[o] < hi ? p[o] : hi;
-        for (int o : kGaps) lo = p[o] > lo ? p[o] : lo;
-        if (hi - lo >= 2) word |= uint64_t{1} << i;
+    for (int j = 0; j < 64; j += 16) {
+        const uint8_t* p = m + base + j;
+        V hi = load(p + kPulses[0]);
+        for (int o : kPulses) hi = vmin(hi, load(p + o));
+        V lo = load(p + kGaps[0]);
+        for (int o : kGaps) lo = vmax(lo, load(p + o));
+        // hi - lo >= 2 without leaving bytes: hi >= 2 and hi - 2 >= lo.
+        const V two = V{} + 2;
+        const V pass = (hi >= two) & ((hi - two) >= lo);
+        for (int i = 0; i < 16; ++i) word |= static_cast<uint64_t>(pass[i] & 1u) << (j + i);
     }
     return word;
 }

@@ -1,6 +1,8 @@
 // CPU feature check for the demodulator's vector kernels.
 #include "demod/vector_level.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 
 namespace varnock {
@@ -24,8 +26,13 @@ bool vectorLevelAvailable(VectorLevel level)
 VectorLevel bestVectorLevel()
 {
     static const VectorLevel best = [] {
-        for (VectorLevel l : {VectorLevel::Avx512bw, VectorLevel::Avx2, VectorLevel::Sse2})
-            if (vectorLevelAvailable(l)) return l;
+        // VARNOCK_VECTOR=sse2|avx2|portable caps the level (to measure what other CPUs get).
+        const char* cap = std::getenv("VARNOCK_VECTOR");
+        bool below = !cap;
+        for (VectorLevel l : {VectorLevel::Avx512bw, VectorLevel::Avx2, VectorLevel::Sse2, VectorLevel::Portable}) {
+            below = below || std::strcmp(cap, vectorLevelName(l)) == 0;
+            if (below && vectorLevelAvailable(l)) return l;
+        }
         return VectorLevel::Portable;
     }();
     return best;

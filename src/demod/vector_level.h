@@ -5,7 +5,7 @@ namespace varnock {
 
 enum class VectorLevel { Portable, Sse2, Avx2, Avx512bw };
 
-// The widest level this CPU runs (Portable off x86-64).
+// The widest level this CPU runs (Portable off x86-64), or lower if VARNOCK_VECTOR names one.
 VectorLevel bestVectorLevel();
 
 // Whether this CPU can run the level; tests try every level it has against the portable one.
