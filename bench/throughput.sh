@@ -113,34 +113,43 @@ if [ "$same" -ne 1 ]; then
   exit 1
 fi
 
+buffers="$(sed -n 's/^buffers processed: //p' "$tmp/summary.0")"
+frames="$(sed -n 's/^frames accepted: \([0-9]*\).*/\1/p' "$tmp/summary.0")"
+msamples="$(awk -v b="$buffers" 'BEGIN { print b * 1.024 }')"  # 1,024,000 I/Q pairs a buffer
+
+# Wall time is what the tick needs; CPU time (user + system) is the steadier figure when others run.
 echo "== $runs timed runs of each, in turn" >&2
-declare -a results=("" "" "")
+declare -a results=("" "" "") cpu_results=("" "" "")
+TIMEFORMAT='%3U %3S'
 for ((r = 1; r <= runs; ++r)); do
   for i in 0 1 2; do
     # shellcheck disable=SC2086
-    ${commands[i]} --quiet "$sky" 2>"$tmp/run.err" || die "${labels[i]} --quiet failed"
+    { time ${commands[i]} --quiet "$sky" 2>"$tmp/run.err"; } 2>"$tmp/run.time" || die "${labels[i]} --quiet failed"
     cmp -s <(counts "$tmp/summary.0") <(counts "$tmp/run.err") || die "${labels[i]} --quiet gave other counts than without --quiet"
     msps="$(sed -n 's/^wall time: .* s, \([0-9.]*\) Msamples\/s$/\1/p' "$tmp/run.err")"
     [ -n "$msps" ] || die "no 'Msamples/s' in the summary of ${labels[i]}"
     results[i]="${results[i]:+${results[i]} }$msps"
+    cpu="$(awk -v m="$msamples" '{ c = $1 + $2; printf "%.1f", (c > 0) ? m / c : 0 }' "$tmp/run.time")"
+    cpu_results[i]="${cpu_results[i]:+${cpu_results[i]} }$cpu"
   done
 done
-
-median() { tr ' ' '\n' <<<"$1" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-medians=()
-for i in 0 1 2; do medians[i]="$(median "${results[i]}")"; done
 load_end="$(cut -d' ' -f1-3 /proc/loadavg)"
 
-buffers="$(sed -n 's/^buffers processed: //p' "$tmp/summary.0")"
-frames="$(sed -n 's/^frames accepted: \([0-9]*\).*/\1/p' "$tmp/summary.0")"
+median() { tr ' ' '\n' <<<"$1" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+medians=() cpu_medians=()
+for i in 0 1 2; do
+  medians[i]="$(median "${results[i]}")"
+  cpu_medians[i]="$(median "${cpu_results[i]}")"
+done
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
+
 echo "varnock-replay --quiet over $seconds s of the busy sky ($buffers buffers, $frames frames; output identical, md5 ${sums[0]})"
 echo
-echo "| Build | Median Msamples/s | Runs | Ratio to current |"
-echo "|---|---|---|---|"
+echo "| Build | Median Msamples/s | Runs | Ratio to current | Median Msamples per CPU second | Ratio to current |"
+echo "|---|---|---|---|---|---|"
 for i in 0 1 2; do
-  runs_text="${results[i]// /, }"
-  ratio="$(awk -v a="${medians[i]}" -v b="${medians[0]}" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }')"
-  printf '| %s | %.1f | %s | %s |\n' "${labels[i]}" "${medians[i]}" "$runs_text" "$ratio"
+  printf '| %s | %.1f | %s | %s | %.1f | %s |\n' "${labels[i]}" "${medians[i]}" "${results[i]// /, }" \
+    "$(ratio "${medians[i]}" "${medians[0]}")" "${cpu_medians[i]}" "$(ratio "${cpu_medians[i]}" "${cpu_medians[0]}")"
 done
 echo
 echo "Load average (1, 5, 15 min): $load_start at the start, $load_end at the end ($(nproc) cores)."
