@@ -9,7 +9,8 @@
 # The baseline's varnock-replay is built in a throwaway worktree under build/; this tree's tools come
 # from build/release (configured as `make release` does when missing, brought up to date otherwise).
 # All three must write byte-identical frames and the same summary counts, or the script fails before
-# timing anything. The machine is small and shared: read the medians, not single runs.
+# timing anything. The machine is small and shared: read the medians, not single runs. The CPU-time
+# column includes each process's start-up, so it only means something on a long sky (the default).
 set -euo pipefail
 
 die() { echo "throughput.sh: $*" >&2; exit 1; }
@@ -46,14 +47,20 @@ mkdir -p build
 tmp="$(mktemp -d "$here/build/throughput.XXXXXX")"
 base_src="$tmp/baseline"
 cleanup() {
-  if [ -d "$base_src" ]; then
-    git worktree remove --force "$base_src" >/dev/null 2>&1 || echo "throughput.sh: could not remove the worktree $base_src" >&2
+  if [ -d "$base_src" ] && ! git worktree remove --force "$base_src" >/dev/null 2>&1; then
+    echo "throughput.sh: could not remove the worktree $base_src; git worktree prune drops its record" >&2
   fi
   rm -rf "$tmp"
-  git worktree prune 2>/dev/null || true
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+sky_buffers=$(( (seconds * 1000 + 511) / 512 ))  # whole buffers of 2,048,000 bytes
+sky_kb=$(( sky_buffers * 2000 ))
+free_kb="$(df -Pk "$tmp" | awk 'NR == 2 { print $4 }')"
+[ "$free_kb" -gt $(( sky_kb + 1048576 )) ] ||
+  die "$seconds s of sky need $(( sky_kb / 1024 )) MB and a spare GB under build/; only $(( free_kb / 1024 )) MB are free"
 
 # Builds are not measured: they yield to whatever else runs on the box.
 current="$here/build/release"
