@@ -19,4 +19,7 @@ int gillhamAltitude(int a, int b, int c, int d, bool& legal);
 // the altitude is returned either way (a c-code of 0, 5 or 7 yields 0).
 int modeCAltitude(int a, int b, int c, int d, bool& valid);
 
+// Flight level shown for a valid Mode C altitude: whole hundreds of feet (0..489), never rounded up.
+inline int modeCFlightLevel(int altitude) { return altitude / 100; }
+
 } // namespace varnock

@@ -151,7 +151,7 @@ void ModeACScan::decode(const uint16_t* m, int k)
     bool valid = false;
     const int altitude = modeCAltitude(a, b, c, d, valid);
     r.altitudeValid = valid;
-    r.flightLevel = valid ? altitude / 100 : 0;
+    r.flightLevel = valid ? modeCFlightLevel(altitude) : 0;
 
     stampOf(counters_, k, r.stamp);
     int64_t stamp = 0;

@@ -1,10 +1,12 @@
 // runGuiProgram: the window exists before the settings reach the controls, as at the original start.
 #include "gui/gui_program.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/device_control.h"
 #include "app/quit_signals.h"
@@ -28,6 +30,20 @@ int envMs(const char* name, int fallback)
     if (v == nullptr || *v == '\0') return fallback;
     const double s = std::atof(v);
     return s > 0 && s < 3600 ? static_cast<int>(s * 1000) : fallback;
+}
+
+// Once START has run, "SISEX>>" opens the explorer live; it stays open until the program ends.
+void openExplorerLiveAfterStart(ReceiverProgram& program, MainWindow& window)
+{
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [poll, &program, &window] {
+        if (!program.device().state().started) return;
+        poll->stop();
+        poll->deleteLater();
+        auto* sisex = window.findChild<QAbstractButton*>(QStringLiteral("sbsisex"));
+        if (sisex != nullptr && sisex->isEnabled() && !sisex->isChecked()) sisex->click();
+    });
+    poll->start(250);
 }
 
 } // namespace
@@ -76,6 +92,11 @@ int runGuiProgram(ReceiverProgram::Setup setup, int& argc, char** argv)
                                                             envMs("VARNOCK_SCREENSHOT_EXPLORER_AFTER", 3000),
                                                             [&program] { program.endApplication(); });
                             });
+
+    // Hidden aid for long runs: VARNOCK_EXPLORER_LIVE=1 (with -run) keeps the explorer open and
+    // recording live pages, so the tick can be timed with it (VARNOCK_STATS_FILE).
+    if (const char* live = std::getenv("VARNOCK_EXPLORER_LIVE"); live != nullptr && std::string(live) == "1")
+        openExplorerLiveAfterStart(program, window);
 
     const int rc = QApplication::exec();
     window.allowClose();

@@ -130,7 +130,7 @@ ModeACReading readModeAC(const uint16_t* page, const Marker& white, int x, int s
         bool valid = false;
         const int altitude = modeCAltitude(r.a, r.b, r.c, r.d, valid);
         if (valid) {
-            std::snprintf(buf, sizeof buf, "%03d", int(roundHalfEven(altitude + 50, 100)));
+            std::snprintf(buf, sizeof buf, "%03d", modeCFlightLevel(altitude));
             r.modeC = std::string("Mode C: FL") + buf;
         } else {
             r.modeC = "Mode C: ---";

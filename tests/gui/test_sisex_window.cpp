@@ -206,6 +206,35 @@ TEST_F(SisexWindowTest, DisplayAndStripAreTheRenderedPictures)
     EXPECT_EQ(sisex->strip()->height(), 0);
 }
 
+// A page the window was never told about is drawn when the main window next paints.
+TEST_F(SisexWindowTest, AMainWindowRepaintRedrawsTheVisibleExplorer)
+{
+    makeAll();
+    button("sbsisex")->click();
+    tick(sky(700));
+    QCoreApplication::processEvents();
+    const QImage before = sisex->picture()->picture();
+    program->engine().explorerHost().setUi(nullptr);
+    tick(sky(90000));
+    program->engine().explorerHost().setUi(sisex.get());
+    sisex::RgbImage want(sisex::kPictureWidth, sisex::kPictureHeight, sisex::kClearColour);
+    sisex::render(explorer().pictureState(), want);
+    auto shows = [&](const sisex::RgbImage& image) {
+        const QImage shown = sisex->picture()->picture().convertToFormat(QImage::Format_RGB888);
+        for (int y = 0; y < image.height; ++y)
+            if (!std::equal(image.rgb.begin() + 3 * y * image.width, image.rgb.begin() + 3 * (y + 1) * image.width,
+                            shown.constScanLine(y)))
+                return false;
+        return true;
+    };
+    ASSERT_FALSE(shows(want));
+    ASSERT_EQ(sisex->picture()->picture(), before);
+
+    window->repaint();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(shows(want));
+}
+
 TEST_F(SisexWindowTest, SettingsKeysComeBackAfterARestart)
 {
     const std::filesystem::path dir = home() / "raw";

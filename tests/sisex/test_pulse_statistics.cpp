@@ -3,6 +3,7 @@
 
 #include "demod/magnitude.h"
 #include "synth/frame_builder.h"
+#include "synth/modeac_scenario.h"
 #include "synth/test_buffer.h"
 
 #include <fstream>
@@ -176,6 +177,27 @@ TEST(PulseStatistics, ModeSFramesAtAFixedIntervalGiveThatIntervalAsTopScorer)
     for (const std::string& line : sharedStatistics().lines())
         if (line.substr(6) == "00004" && std::stoi(line.substr(0, 5)) >= 150) preamble = true;
     EXPECT_TRUE(preamble);
+}
+
+TEST(PulseStatistics, AModeACPageShowsTheReplyPulseGrid)
+{
+    // Half a second of the Mode A/C sky at 2,068,965 S/s, replies at every arrival phase.
+    synth::ModeACScenario sky;
+    std::vector<uint8_t> iq(2 * size_t(kPageValues));
+    sky.renderBuffer(0, iq.data());
+    uint16_t* page = sharedRing().page(0);
+    computeMagnitudes(iq.data(), page, kPageValues);
+    sharedStatistics().run(page, 12);
+
+    // Spacings are counted in samples; at this rate the 1.45 us pulse grid is every third one.
+    std::vector<std::pair<int, int>> bySpacing;
+    for (int a = kShortFirst; a <= kShortLast; ++a) bySpacing.push_back({sharedStatistics().count(a), a});
+    std::sort(bySpacing.rbegin(), bySpacing.rend());
+    std::vector<int> top, offGrid;
+    for (int i = 0; i < 6; ++i) top.push_back(bySpacing[size_t(i)].second);
+    std::copy_if(top.begin(), top.end(), std::back_inserter(offGrid), [](int a) { return a % 3 != 0; });
+    EXPECT_TRUE(offGrid.empty()) << ::testing::PrintToString(top);
+    EXPECT_GE(bySpacing[5].first, 100); // the grid stands well clear of the noise
 }
 
 } // namespace

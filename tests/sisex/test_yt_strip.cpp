@@ -118,6 +118,36 @@ TEST(YtStrip, AModeACReplyPickedOnTheStripIsReadAsItsCodeAndFlightLevel)
     EXPECT_EQ(e.modeALabel(), "");
 }
 
+// Mode C altitudes are whole hundreds: the strip shows the list's level, odd and even alike.
+TEST(YtStrip, TheStripShowsTheListsFlightLevel)
+{
+    synth::SignalBuffer buffer(kPageValues, synth::kModeSSampleRate);
+    const int feet[] = {3700, 3800};
+    for (int i = 0; i < 2; ++i) {
+        synth::ModeACCode code;
+        ASSERT_TRUE(synth::modeCCodeOf(feet[i], code));
+        addReply(buffer, (40 + 40 * i) * kRowValues + 100, code, false);
+    }
+    std::vector<uint8_t> iq(2 * size_t(kPageValues));
+    buffer.quantise(iq.data());
+    std::vector<uint16_t> m(kPageValues);
+    computeMagnitudes(iq.data(), m.data(), kPageValues);
+
+    ExplorerRig rig;
+    Explorer& e = rig.explorer;
+    e.liveFeed(m.data(), kPageValues);
+    e.sbliveClick(false);
+    e.sbslow1Click(true);
+    e.setPosition(0);
+    std::vector<std::string> read;
+    for (int y : {78, 158}) {
+        e.mouseDown(MouseButton::Left, 200, y);
+        e.stripMouseDown(MouseButton::Left, 200);
+        read.push_back(e.modeCLabel());
+    }
+    EXPECT_EQ(read, (std::vector<std::string>{"Mode C: FL037", "Mode C: FL038"}));
+}
+
 TEST(YtStrip, PictureReadoutsAndMarkerSnap)
 {
     std::vector<uint16_t> m(kPageValues, 0);
