@@ -1,9 +1,9 @@
 // Mode A/C view: the flight-level table is computed once, the list and count ageing every round.
 #include "flights/modeac_view.h"
 
-#include <cmath>
 #include <cstdio>
 
+#include "demod/modeac_counts.h"
 #include "flights/list_model.h"
 
 namespace varnock {
@@ -17,7 +17,9 @@ ModeACView::ModeACView()
         bool legal = false;
         const int alt = gillhamAltitude(a, b, c, d, legal);
         if (!legal || alt < -100 || alt > 49000) continue;
-        flightLevel_[i] = static_cast<int>(std::nearbyint((alt + 50) / 100.0));
+        // Whole hundreds, as the packet list and the explorer's strip show them: rounding
+        // (alt + 50) / 100 would put every odd level one up (3700 ft as F038).
+        flightLevel_[i] = alt < 0 ? 0 : modeCFlightLevel(alt);
     }
 }
 

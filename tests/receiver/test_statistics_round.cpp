@@ -192,8 +192,8 @@ TEST(ModeACView, FlightLevelTable)
     const ModeACView v;
     const std::pair<int, int> cases[] = {
         {5124, 350}, // 35,000 ft
-        {5134, 352}, // 35,100 ft: 351.5 rounds to even
-        {5514, 354}, // 35,300 ft: an odd 500 ft count runs the 100 ft steps down
+        {5134, 351}, // 35,100 ft: whole hundreds, never rounded up
+        {5514, 353}, // 35,300 ft: an odd 500 ft count runs the 100 ft steps down
         {620, 0},    // 0 ft
         {660, 0},    // -100 ft, still inside the table's range
         {640, -9},   // -200 ft
