@@ -33,8 +33,17 @@ trap 'rm -rf "$home"' EXIT
 mkdir -p "$out"
 rm -f "$out"/*.png
 
-# Each port plan in its own range, so a running instance is not disturbed.
-base=$(( 42000 + RANDOM % 2000 * 10 ))
+# A port plan whose ports are all free now, below the kernel's ephemeral range (from 32768), so
+# neither a running instance nor an outgoing connection is in the way.
+port_free() { ! (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+base=
+for _ in $(seq 50); do
+  b=$(( 10000 + RANDOM % 1000 * 10 ))
+  ok=1
+  for p in $(seq 1 11); do port_free $((b + p)) || { ok=0; break; }; done
+  [ $ok = 1 ] && { base=$b; break; }
+done
+[ -n "$base" ] || { echo "screenshot: no free port plan found" >&2; exit 1; }
 
 env -u WAYLAND_DISPLAY \
   VARNOCK_HOME="$home" \
