@@ -68,6 +68,19 @@ void addReply(synth::SignalBuffer& buffer, int f1, const synth::ModeACCode& code
         if (mask & (1u << n)) buffer.addPulse(f1 + 2.9 * n, 0.9, 80.0f, 0.0f);
 }
 
+// The buffer as the one live page, recording stopped, slow view at the start.
+void showStopped(Explorer& e, const synth::SignalBuffer& buffer)
+{
+    std::vector<uint8_t> iq(2 * size_t(kPageValues));
+    buffer.quantise(iq.data());
+    std::vector<uint16_t> m(kPageValues);
+    computeMagnitudes(iq.data(), m.data(), kPageValues);
+    e.liveFeed(m.data(), kPageValues);
+    e.sbliveClick(false);
+    e.sbslow1Click(true);
+    e.setPosition(0);
+}
+
 TEST(YtStrip, AModeACReplyPickedOnTheStripIsReadAsItsCodeAndFlightLevel)
 {
     synth::ModeACCode altitude;
@@ -79,17 +92,9 @@ TEST(YtStrip, AModeACReplyPickedOnTheStripIsReadAsItsCodeAndFlightLevel)
     addReply(buffer, 80 * kRowValues + 100, squawk, true);
     addReply(buffer, 120 * kRowValues + 100, squawk, false);
     buffer.addNoise(1.0, 3);
-    std::vector<uint8_t> iq(2 * size_t(kPageValues));
-    buffer.quantise(iq.data());
-    std::vector<uint16_t> m(kPageValues);
-    computeMagnitudes(iq.data(), m.data(), kPageValues);
-
     ExplorerRig rig;
     Explorer& e = rig.explorer;
-    e.liveFeed(m.data(), kPageValues);
-    e.sbliveClick(false);
-    e.sbslow1Click(true);
-    e.setPosition(0);
+    showStopped(e, buffer);
 
     // Click the picture one row above F1: the marker snaps to F1's row.
     e.mouseDown(MouseButton::Left, 200, 76);
@@ -128,17 +133,9 @@ TEST(YtStrip, TheStripShowsTheListsFlightLevel)
         ASSERT_TRUE(synth::modeCCodeOf(feet[i], code));
         addReply(buffer, (40 + 40 * i) * kRowValues + 100, code, false);
     }
-    std::vector<uint8_t> iq(2 * size_t(kPageValues));
-    buffer.quantise(iq.data());
-    std::vector<uint16_t> m(kPageValues);
-    computeMagnitudes(iq.data(), m.data(), kPageValues);
-
     ExplorerRig rig;
     Explorer& e = rig.explorer;
-    e.liveFeed(m.data(), kPageValues);
-    e.sbliveClick(false);
-    e.sbslow1Click(true);
-    e.setPosition(0);
+    showStopped(e, buffer);
     std::vector<std::string> read;
     for (int y : {78, 158}) {
         e.mouseDown(MouseButton::Left, 200, y);
