@@ -16,15 +16,31 @@ using namespace varnock;
 
 namespace {
 
-// Eight consecutive buffers of a 100-aircraft sky, rendered once.
-const std::vector<std::vector<uint8_t>>& skyBuffers()
+using Buffers = std::vector<std::vector<uint8_t>>;
+
+// Eight consecutive buffers of the busy sky with `scale` times its aircraft.
+Buffers render(int scale)
 {
-    static const std::vector<std::vector<uint8_t>> buffers = [] {
-        synth::Scenario sky(synth::busySkyParams(7));
-        std::vector<std::vector<uint8_t>> b(8, std::vector<uint8_t>(kBytesPerBuffer));
-        for (std::size_t i = 0; i < b.size(); ++i) sky.renderBuffer(20 + i, b[i].data());
-        return b;
-    }();
+    synth::ScenarioParams p = synth::busySkyParams(7);
+    p.aircraftCount *= scale;
+    p.groundCount *= scale;
+    synth::Scenario sky(p);
+    Buffers b(8, std::vector<uint8_t>(kBytesPerBuffer));
+    for (std::size_t i = 0; i < b.size(); ++i) sky.renderBuffer(20 + i, b[i].data());
+    return b;
+}
+
+// The 100-aircraft sky, rendered once.
+const Buffers& skyBuffers()
+{
+    static const Buffers buffers = render(1);
+    return buffers;
+}
+
+// The 2000-aircraft sky of the soak, rendered once.
+const Buffers& sky2000Buffers()
+{
+    static const Buffers buffers = render(20);
     return buffers;
 }
 
@@ -36,9 +52,8 @@ struct Discard final : RawSink, UdpSink {
     void sendDatagram(const uint8_t*, std::size_t n) override { bytes += n; }
 };
 
-void tick(benchmark::State& state, bool reference, bool outputs = false)
+void tick(benchmark::State& state, bool reference, bool outputs = false, const Buffers& buffers = skyBuffers())
 {
-    const auto& buffers = skyBuffers();
     VirtualClock clock;
     NullLineSink lines;
     Receiver rx(clock, lines);
@@ -71,6 +86,7 @@ void tick(benchmark::State& state, bool reference, bool outputs = false)
 void BM_TickFast(benchmark::State& s) { tick(s, false); }
 void BM_TickReference(benchmark::State& s) { tick(s, true); }
 void BM_TickAllOutputs(benchmark::State& s) { tick(s, false, true); }
+void BM_TickSky2000(benchmark::State& s) { tick(s, false, false, sky2000Buffers()); }
 
 // The two plain passes the Mode A/C scan and the explorer use.
 void BM_Magnitudes(benchmark::State& state)
@@ -119,6 +135,7 @@ void BM_ScanReference(benchmark::State& s) { scanOnly(s, true); }
 
 BENCHMARK(BM_TickFast)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_TickAllOutputs)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TickSky2000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_TickReference)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Magnitudes)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_MagnitudesFused)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
