@@ -69,21 +69,7 @@ int estimateNoiseAndClip(uint16_t* m, int pairs)
 
 namespace {
 
-int fusedPortable(const uint8_t* iq, uint8_t* m8, int pairs)
-{
-    uint32_t sum = 0;
-    uint32_t strong = 0;
-    for (int p = 0; p < pairs; ++p) {
-        const int i = iq[2 * p] - 128;
-        const int q = iq[2 * p + 1] - 128;
-        const uint32_t v = static_cast<uint32_t>((i < 0 ? -i : i) + (q < 0 ? -q : q));
-        const bool weak = v < 15;
-        sum += weak ? v : 0u;
-        strong += weak ? 0u : 1u;
-        m8[p] = static_cast<uint8_t>(v > kMagnitudeClip ? kMagnitudeClip : v);
-    }
-    return noiseOf(sum, strong, pairs);
-}
+int fusedPortable(const uint8_t* iq, uint8_t* m8, int pairs) { return withTail(iq, m8, pairs, 0, 0, 0); }
 
 #ifdef VARNOCK_X86_KERNELS
 
