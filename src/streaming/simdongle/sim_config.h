@@ -38,6 +38,7 @@ struct FrequencyRange {
     uint32_t gapMax = 0;
 
     bool accepts(uint32_t f) const { return f >= min && f <= max && !(f >= gapMin && f <= gapMax); }
+    bool operator==(const FrequencyRange&) const = default;
 };
 
 struct DeviceConfig {
