@@ -56,7 +56,7 @@ struct FullTable {
             TFlight& r = rx.table[i];
             char hex[7];
             std::snprintf(hex, sizeof hex, "%06X", a);
-            r.icao.assign(hex, 6);
+            rx.table.setAddress(i, hex);
             r.inuse = 1;
             r.announced = 1;
         }

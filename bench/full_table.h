@@ -26,7 +26,7 @@ struct FullTable {
             f.inuse = 1;
             char text[16];
             std::snprintf(text, sizeof text, "%06X", 0x300000 + i * 7);
-            f.icao.assign(text, 6);
+            rx->table.setAddress(i, text);
             std::snprintf(text, sizeof text, "KLM%-5d", i);
             f.callsign.assign(text, 8);
             f.squawk.assign("7000", 4);

@@ -1,6 +1,7 @@
 // AircraftTable operations: address search, allocation with reuse, slot filing, ageing, decode round.
 #include "flights/aircraft_table.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "core/clock.h"
@@ -23,16 +24,39 @@ void ageAirborneWord(CprWord& w)
 } // namespace
 
 AircraftTable::AircraftTable(LineSink& lines, const Clock& clock)
-    : records_(new TFlight[kTableSize]), lines_(lines), clock_(clock)
+    : records_(new TFlight[kTableSize]), keys_(new uint64_t[kTableSize]()), lines_(lines), clock_(clock)
 {
+}
+
+uint64_t AircraftTable::keyOf(const char* address)
+{
+    uint64_t k = uint64_t{1} << 48; // never 0, the key of a record without a whole address
+    for (int i = 0; i < 6; ++i) k |= uint64_t{static_cast<uint8_t>(address[i])} << (8 * i);
+    return k;
+}
+
+uint64_t AircraftTable::keyOf(const FixedText<6>& icao) { return icao.size() == 6 ? keyOf(icao.c_str()) : 0; }
+
+void AircraftTable::setAddress(int i, const char* address)
+{
+    TFlight& rec = records_[static_cast<std::size_t>(i)];
+    rec.icao.assign(address, 6);
+    keys_[static_cast<std::size_t>(i)] = keyOf(rec.icao);
 }
 
 bool AircraftTable::findFlight(const char* address, int& index, int lifetime)
 {
     const int last = highestUsed < kTableSize ? highestUsed : kTableSize - 1;
+#ifndef NDEBUG
+    for (int i = 0; i <= last; ++i)
+        assert(keys_[static_cast<std::size_t>(i)] == keyOf(records_[static_cast<std::size_t>(i)].icao) &&
+               "icao written without setAddress");
+#endif
+    const uint64_t key = keyOf(address);
+    const uint64_t* keys = keys_.get();
     for (int i = 0; i <= last; ++i) {
+        if (keys[i] != key) continue;
         TFlight& rec = records_[static_cast<std::size_t>(i)];
-        if (!rec.icao.equals(address, 6)) continue;
         index = i;
         rec.timeout = lifetime;
         if (rec.inuse) return true;
@@ -74,7 +98,7 @@ int AircraftTable::allocFlight(int lifetime, const char* address)
             const bool sameAddress = address != nullptr && rec.icao.equals(address, 6);
             if (!rec.icao.empty() && !sameAddress) sendStaLine(lines_, clock_, rec.icao.c_str(), "AD");
         }
-        if (address != nullptr) rec.icao.assign(address, 6);
+        if (address != nullptr) setAddress(i, address);
         return i;
     }
     return -1;

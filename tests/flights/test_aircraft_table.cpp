@@ -21,7 +21,7 @@ struct TableFixture : ::testing::Test {
         if (table.findFlight(address, i, kLifetimeRounds)) return i;
         i = table.allocFlight(kLifetimeRounds);
         if (i >= 0) {
-            table[i].icao.assign(address, 6);
+            table.setAddress(i, address);
             table[i].inuse = 1;
             table[i].announced = 1;
         }

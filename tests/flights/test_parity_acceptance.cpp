@@ -211,7 +211,7 @@ TEST_F(Fixture, FullTableDropsNewAddressesButKeepsKnownOnes)
         TFlight& r = table[i];
         char a[7];
         std::snprintf(a, sizeof a, "%06X", 0x100000 + i);
-        r.icao.assign(a, 6);
+        table.setAddress(i, a);
         r.inuse = 1;
     }
     table.highestUsed = kTableSize - 1;

@@ -184,7 +184,7 @@ protected:
             f.inuse = 1;
             char icao[7];
             std::snprintf(icao, sizeof icao, "%06X", 0x400000 + i);
-            f.icao.assign(icao, 6);
+            rx->table.setAddress(i, icao);
             f.callsign.assign("TEST1234", 8);
             f.squawk.assign("1000", 4);
             f.lat = 52.0 + i * 1e-4;

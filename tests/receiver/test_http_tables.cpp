@@ -54,7 +54,7 @@ struct Rig {
         TFlight& f = (*rx).table[index];
         f = TFlight{};
         f.inuse = 1;
-        f.icao.assign(icao, 6);
+        (*rx).table.setAddress(index, icao);
         f.callsign.fill(' ', 8);
         f.squawk.fill(' ', 4);
         return f;

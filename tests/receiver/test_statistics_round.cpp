@@ -38,7 +38,7 @@ struct Rig {
             const int i = rx.table.allocFlight(30);
             TFlight& r = rx.table[i];
             r.inuse = 1;
-            r.icao.assign(i == index ? icao : "FFFFFF", 6);
+            rx.table.setAddress(i, i == index ? icao : "FFFFFF");
             if (i == index) return r;
         }
     }

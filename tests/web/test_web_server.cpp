@@ -106,7 +106,7 @@ protected:
         for (int i = 0; i < 3; ++i) {
             TFlight& r = rx.table[i];
             r.inuse = 1;
-            r.icao.assign(i == 0 ? "3C6586" : i == 1 ? "4840D6" : "A00001", 6);
+            rx.table.setAddress(i, i == 0 ? "3C6586" : i == 1 ? "4840D6" : "A00001");
             r.callsign.assign("DLH4PM", 6);
             r.altitude = 12000 + 1000 * i;
             r.onground = 0;
