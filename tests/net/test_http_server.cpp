@@ -19,6 +19,7 @@
 #include "receiver/receiver.h"
 #include "net/http_server.h"
 #include "qt_test_support.h"
+#include "http_reply.h"
 
 using namespace varnock;
 using namespace varnock::test;
@@ -44,19 +45,7 @@ std::string inflateRaw(const QByteArray& in)
     return rc == Z_STREAM_END ? out : "<error>";
 }
 
-struct Response {
-    int status = 0;
-    QByteArray head;
-    QByteArray body;
-    QByteArray header(const QByteArray& name) const
-    {
-        for (const QByteArray& line : head.split('\n')) {
-            const int colon = line.indexOf(':');
-            if (colon > 0 && line.left(colon).trimmed().toLower() == name.toLower()) return line.mid(colon + 1).trimmed();
-        }
-        return {};
-    }
-};
+using Response = varnock::test::HttpReply;
 
 // Takes one whole response (by Content-Length) off the front of `buf`; false while incomplete.
 bool takeResponse(QByteArray& buf, Response& r, bool headOnly = false)

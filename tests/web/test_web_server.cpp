@@ -16,6 +16,7 @@
 #include "net/qt_test_support.h"
 #include "receiver/receiver.h"
 #include "web/web_server.h"
+#include "http_reply.h"
 
 using namespace varnock;
 using namespace varnock::test;
@@ -28,19 +29,7 @@ public:
     void sendToLineClients(std::string_view) override {}
 };
 
-struct Reply {
-    int status = 0;
-    QByteArray head;
-    QByteArray body;
-    QByteArray header(const QByteArray& name) const
-    {
-        for (const QByteArray& line : head.split('\n')) {
-            const int colon = line.indexOf(':');
-            if (colon > 0 && line.left(colon).trimmed().toLower() == name.toLower()) return line.mid(colon + 1).trimmed();
-        }
-        return {};
-    }
-};
+using Reply = varnock::test::HttpReply;
 
 // Sends `raw` on one connection and splits what comes back until the server closes it.
 std::vector<Reply> exchange(quint16 port, const QByteArray& raw)
